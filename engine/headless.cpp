@@ -1,0 +1,72 @@
+#include "engine/headless.h"
+
+#include "engine/framebuffer.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+
+#include <cstdio>
+
+namespace {
+
+std::string EglError(const char* step)
+{
+  char code[16];
+  std::snprintf(code, sizeof code, "0x%04x", eglGetError());
+  return std::string(step) + " failed (EGL error " + code + ")";
+}
+
+}  // namespace
+
+bool CreateHeadlessContext(std::string& error)
+{
+  auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+      eglGetProcAddress("eglGetPlatformDisplayEXT"));
+  if (!getPlatformDisplay) {
+    error = "EGL has no eglGetPlatformDisplayEXT";
+    return false;
+  }
+  EGLDisplay display =
+      getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+  if (display == EGL_NO_DISPLAY) {
+    error = EglError("eglGetPlatformDisplayEXT(surfaceless)");
+    return false;
+  }
+  EGLint major = 0, minor = 0;
+  if (!eglInitialize(display, &major, &minor)) {
+    error = EglError("eglInitialize");
+    return false;
+  }
+  if (!eglBindAPI(EGL_OPENGL_API)) {
+    error = EglError("eglBindAPI(OpenGL)");
+    return false;
+  }
+  const EGLint configAttributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
+                                     EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                                     EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
+                                     EGL_DEPTH_SIZE, 24, EGL_NONE};
+  EGLConfig config;
+  EGLint configs = 0;
+  if (!eglChooseConfig(display, configAttributes, &config, 1, &configs) || configs < 1) {
+    error = EglError("eglChooseConfig(pbuffer, OpenGL, 24-bit depth)");
+    return false;
+  }
+  const EGLint surfaceAttributes[] = {EGL_WIDTH, FrameWidth, EGL_HEIGHT, FrameHeight, EGL_NONE};
+  EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
+  if (surface == EGL_NO_SURFACE) {
+    error = EglError("eglCreatePbufferSurface");
+    return false;
+  }
+  const EGLint contextAttributes[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                      EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+  EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
+  if (context == EGL_NO_CONTEXT) {
+    error = EglError("eglCreateContext(compatibility profile)");
+    return false;
+  }
+  if (!eglMakeCurrent(display, surface, surface, context)) {
+    error = EglError("eglMakeCurrent");
+    return false;
+  }
+  return CreateFrameBuffer(error);
+}

@@ -1,0 +1,11 @@
+// A GL context with no window: EGL on Mesa's surfaceless platform, a desktop
+// GL compatibility context with a 640 x 480 pbuffer and 24 depth bits. Used
+// by the tests and the capture tool; the frame itself is drawn into the frame
+// buffer object of framebuffer.h, as in the window.
+#pragma once
+
+#include <string>
+
+// Creates the context, makes it current and creates and binds the frame
+// buffer. Returns false with a reason when any step fails.
+bool CreateHeadlessContext(std::string& error);

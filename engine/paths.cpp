@@ -1,0 +1,116 @@
+#include "engine/paths.h"
+
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+bool Exists(const std::string& path)
+{
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+// Finds an entry of dir whose name equals component without regard to case.
+bool FindCaseless(const std::string& dir, const std::string& component, std::string& found)
+{
+  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+  if (!d)
+    return false;
+  bool ok = false;
+  while (dirent* e = ::readdir(d)) {
+    if (::strcasecmp(e->d_name, component.c_str()) == 0) {
+      found = e->d_name;
+      ok = true;
+      break;
+    }
+  }
+  ::closedir(d);
+  return ok;
+}
+
+}  // namespace
+
+std::string ResolvePath(const std::string& name)
+{
+  std::string path = name;
+  for (char& c : path)
+    if (c == '\\')
+      c = '/';
+
+  std::string resolved;
+  size_t pos = 0;
+  if (!path.empty() && path[0] == '/') {
+    resolved = "/";
+    pos = 1;
+  }
+  while (pos <= path.size()) {
+    size_t slash = path.find('/', pos);
+    if (slash == std::string::npos)
+      slash = path.size();
+    std::string component = path.substr(pos, slash - pos);
+    pos = slash + 1;
+    if (component.empty())
+      continue;
+    std::string candidate = resolved + component;
+    if (!Exists(candidate) && component != "." && component != "..") {
+      std::string found;
+      if (FindCaseless(resolved, component, found))
+        candidate = resolved + found;
+    }
+    resolved = candidate;
+    if (slash < path.size())
+      resolved += '/';
+  }
+  return resolved;
+}
+
+bool ReadFileBytes(const std::string& name, std::vector<uint8_t>& bytes, std::string& error)
+{
+  const std::string path = ResolvePath(name);
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) {
+    error = std::strerror(errno);
+    return false;
+  }
+  bytes.clear();
+  uint8_t chunk[65536];
+  for (;;) {
+    size_t n = std::fread(chunk, 1, sizeof chunk, f);
+    bytes.insert(bytes.end(), chunk, chunk + n);
+    if (n < sizeof chunk)
+      break;
+  }
+  bool failed = std::ferror(f) != 0;
+  int readErrno = errno;
+  std::fclose(f);
+  if (failed) {
+    error = std::string("read error: ") + std::strerror(readErrno);
+    return false;
+  }
+  return true;
+}
+
+bool WriteFileBytes(const std::string& name, const void* data, size_t size, std::string& error)
+{
+  const std::string path = ResolvePath(name);
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) {
+    error = std::strerror(errno);
+    return false;
+  }
+  bool ok = std::fwrite(data, 1, size, f) == size;
+  int writeErrno = errno;
+  if (std::fclose(f) != 0 && ok) {
+    ok = false;
+    writeErrno = errno;
+  }
+  if (!ok)
+    error = std::string("write error: ") + std::strerror(writeErrno);
+  return ok;
+}

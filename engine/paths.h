@@ -1,0 +1,23 @@
+// Content file names. The program names its files the Windows way, with
+// backslashes and varying letter case ("data\nogi.jpg", "Data\Atom.jpg",
+// "city\envglobal.jpg"). Every file reader goes through ResolvePath, which
+// turns the separators into "/" and matches each component against the
+// directory without regard to case. Relative names start at the working
+// directory.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The on-disk path for a program file name. A component that matches nothing
+// is kept as written, so the caller's error names the file it looked for.
+std::string ResolvePath(const std::string& name);
+
+// Reads a whole file (name resolved as above). On failure returns false and
+// sets error to the reason ("No such file or directory", ...).
+bool ReadFileBytes(const std::string& name, std::vector<uint8_t>& bytes, std::string& error);
+
+// Replaces (or creates) a file with the given bytes; the name is resolved as
+// above for its directory part. On failure returns false with the reason.
+bool WriteFileBytes(const std::string& name, const void* data, size_t size, std::string& error);

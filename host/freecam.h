@@ -1,0 +1,50 @@
+// The developer's free camera: key and mouse state fed by the window's event
+// handler, and the step applied to Camera after each presented frame. Keys
+// are indexed by Windows virtual-key codes; the window maps SDL key codes to
+// them with VirtualKeyFromSDL.
+#pragma once
+
+#include "engine/camera.h"
+
+#include <SDL.h>
+
+#include <cstdint>
+
+enum : int {
+  VK_SHIFT_KEY = 16,
+  VK_ESCAPE_KEY = 27,
+  VK_PRIOR_KEY = 33,  // Page Up
+  VK_NEXT_KEY = 34,   // Page Down
+  VK_END_KEY = 35,
+  VK_HOME_KEY = 36,
+  VK_LEFT_KEY = 37,
+  VK_UP_KEY = 38,
+  VK_RIGHT_KEY = 39,
+  VK_DOWN_KEY = 40,
+  VK_DIGIT1_KEY = 49,
+  VK_DIGIT8_KEY = 56,
+};
+
+struct TCursor {
+  int32_t x, y;
+};
+
+extern bool Keys[256];
+extern uint8_t MouseLook;
+extern TCursor LastCursor;
+extern float FreeCamSpeed;
+
+// The virtual-key code of an SDL key, or -1 for keys the demo ignores.
+int VirtualKeyFromSDL(SDL_Keycode key);
+
+// Resets keys, mouse look, cursor and speed to their start values.
+void ResetFreeCamera();
+
+// One idle-iteration step on camera, in the fixed key order, then the mouse
+// look from the cursor position (screen pixels). Returns true when Escape is
+// held, asking the loop to quit.
+bool FreeCameraStep(TCamera& camera, TCursor cursor);
+
+// Right-button release: appends camera to RecordedPath and rewrites
+// "default.camera" in the working directory.
+void RecordCameraKey(const TCamera& camera);

@@ -1,0 +1,182 @@
+#include "host/musicclock.h"
+
+#include "engine/paths.h"
+
+#include <SDL.h>
+#include <vorbis/vorbisfile.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+void TWallClock::StartAt(int32_t position)
+{
+  StartTicks = SDL_GetPerformanceCounter();
+  Offset = position;
+  Started = true;
+}
+
+int32_t TWallClock::Position()
+{
+  if (!Started)
+    return 0;
+  const uint64_t ticks = SDL_GetPerformanceCounter() - StartTicks;
+  return Offset + static_cast<int32_t>(ticks * 1000 / SDL_GetPerformanceFrequency());
+}
+
+int32_t TScriptedClock::Position()
+{
+  ++Polls;
+  if (!Pending.empty()) {
+    Last = Pending.front();
+    Pending.pop_front();
+  } else {
+    Last += 1;
+  }
+  return Last;
+}
+
+void TScriptedClock::Script(std::initializer_list<int32_t> positions)
+{
+  Pending.assign(positions.begin(), positions.end());
+}
+
+uint64_t PlayedFrames(const TPlaybackAnchor& anchor, uint64_t nowTicks, uint64_t ticksPerSecond,
+                      uint32_t sampleRate)
+{
+  if (!anchor.Valid || ticksPerSecond == 0)
+    return 0;
+  const uint64_t sinceCallback = nowTicks > anchor.CallbackTicks ? nowTicks - anchor.CallbackTicks : 0;
+  const uint64_t moved = sinceCallback * sampleRate / ticksPerSecond;
+  const uint64_t start =
+      anchor.FramesHanded > anchor.BufferFrames ? anchor.FramesHanded - anchor.BufferFrames : 0;
+  // The frames of the buffer handed at the newest callback have not started
+  // to play yet, so the position stops at FramesHanded until the next one.
+  return std::min(start + moved, anchor.FramesHanded);
+}
+
+TAudioClock::TAudioClock(std::string fileName) : FileName(std::move(fileName)) {}
+
+TAudioClock::~TAudioClock()
+{
+  if (Device != 0)
+    SDL_CloseAudioDevice(Device);
+}
+
+bool TAudioClock::Decode(std::string& error)
+{
+  const std::string path = ResolvePath(FileName);
+  OggVorbis_File file;
+  const int opened = ov_fopen(path.c_str(), &file);
+  if (opened != 0) {
+    error = opened == OV_ENOTVORBIS ? "not an Ogg Vorbis file" : "cannot be opened or read";
+    return false;
+  }
+  const vorbis_info* info = ov_info(&file, -1);
+  if (!info || info->channels < 1 || info->channels > 8 || info->rate < 8000 ||
+      info->rate > 192000) {
+    ov_clear(&file);
+    error = "unsupported channel count or sample rate";
+    return false;
+  }
+  Channels = info->channels;
+  Rate = static_cast<int>(info->rate);
+  Samples.clear();
+  char buffer[16384];
+  int section = 0;
+  for (;;) {
+    const long got = ov_read(&file, buffer, sizeof buffer, 0, 2, 1, &section);
+    if (got == 0)
+      break;
+    if (got < 0) {
+      if (got == OV_HOLE)
+        continue;
+      ov_clear(&file);
+      error = "the stream is corrupt";
+      return false;
+    }
+    const size_t old = Samples.size();
+    Samples.resize(old + static_cast<size_t>(got) / 2);
+    std::memcpy(Samples.data() + old, buffer, static_cast<size_t>(got) / 2 * 2);
+  }
+  ov_clear(&file);
+  return true;
+}
+
+void TAudioClock::Callback(void* self, uint8_t* stream, int length)
+{
+  static_cast<TAudioClock*>(self)->Fill(stream, length);
+}
+
+void TAudioClock::Fill(uint8_t* stream, int length)
+{
+  const size_t wanted = static_cast<size_t>(length) / sizeof(int16_t);
+  const size_t available = Cursor < Samples.size() ? Samples.size() - Cursor : 0;
+  const size_t copied = std::min(wanted, available);
+  std::memcpy(stream, Samples.data() + Cursor, copied * sizeof(int16_t));
+  std::memset(stream + copied * sizeof(int16_t), 0, (wanted - copied) * sizeof(int16_t));
+  Cursor += wanted;
+
+  const uint64_t now = SDL_GetPerformanceCounter();
+  std::lock_guard<std::mutex> guard(AnchorLock);
+  Anchor.FramesHanded = (Cursor - wanted) / static_cast<size_t>(Channels);
+  Anchor.CallbackTicks = now;
+  Anchor.BufferFrames = static_cast<uint32_t>(wanted / static_cast<size_t>(Channels));
+  Anchor.Valid = true;
+}
+
+void TAudioClock::Start()
+{
+  std::string error;
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+    error = std::string("audio unavailable: ") + SDL_GetError();
+  } else if (Decode(error)) {
+    SDL_AudioSpec want = {};
+    want.freq = Rate;
+    want.format = AUDIO_S16SYS;
+    want.channels = static_cast<Uint8>(Channels);
+    want.samples = 1024;
+    want.callback = &TAudioClock::Callback;
+    want.userdata = this;
+    SDL_AudioSpec have = {};
+    Device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (Device == 0)
+      error = std::string("audio device unavailable: ") + SDL_GetError();
+  } else {
+    error = FileName + ": " + error;
+  }
+
+  if (Device == 0) {
+    std::fprintf(stderr, "%s; playing silently on the wall clock\n", error.c_str());
+    Fallback = std::make_unique<TWallClock>();
+    Fallback->Start();
+    return;
+  }
+  StartTicks = SDL_GetPerformanceCounter();
+  SDL_PauseAudioDevice(Device, 0);
+}
+
+int32_t TAudioClock::Position()
+{
+  if (Fallback)
+    return Fallback->Position();
+  TPlaybackAnchor anchor;
+  {
+    std::lock_guard<std::mutex> guard(AnchorLock);
+    anchor = Anchor;
+  }
+  const uint64_t now = SDL_GetPerformanceCounter();
+  const uint64_t second = SDL_GetPerformanceFrequency();
+  const uint64_t lastSign = anchor.Valid ? anchor.CallbackTicks : StartTicks;
+  if (now > lastSign + second) {
+    std::fprintf(stderr, "the audio device stopped; going on silently on the wall clock\n");
+    SDL_PauseAudioDevice(Device, 1);
+    Fallback = std::make_unique<TWallClock>();
+    Fallback->StartAt(LastPosition);
+    return LastPosition;
+  }
+  const uint64_t frames = PlayedFrames(anchor, now, second, static_cast<uint32_t>(Rate));
+  const int32_t position = static_cast<int32_t>(frames * 1000 / static_cast<uint64_t>(Rate));
+  LastPosition = std::max(LastPosition, position);
+  return LastPosition;
+}

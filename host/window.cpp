@@ -1,0 +1,218 @@
+#include "host/window.h"
+
+#include "engine/fatal.h"
+#include "engine/framebuffer.h"
+#include "host/freecam.h"
+#include "host/timeline.h"
+
+#include <SDL.h>
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+
+namespace {
+
+bool FullScreen = true;
+SDL_Window* WindowHandle = nullptr;
+SDL_GLContext RenderContext = nullptr;
+bool VideoStarted = false;
+
+TAudioClock MusicClock("data\\soundtrack.ogg");
+
+void PresentFrame()
+{
+  int width = 0;
+  int height = 0;
+  SDL_GL_GetDrawableSize(WindowHandle, &width, &height);
+  BlitFrameToWindow(width, height);
+  SDL_GL_SwapWindow(WindowHandle);
+}
+
+// A yes/no question; without a window system to ask on, the answer is yes.
+bool AskYesNo(const char* text, const char* caption)
+{
+  const SDL_MessageBoxButtonData buttons[] = {
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
+      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+  };
+  const SDL_MessageBoxData box = {SDL_MESSAGEBOX_WARNING, nullptr, caption, text, 2, buttons,
+                                  nullptr};
+  std::fprintf(stderr, "%s: %s\n", caption, text);
+  int answer = 1;
+  if (SDL_ShowMessageBox(&box, &answer) != 0)
+    return true;
+  return answer == 1;
+}
+
+// The display offers 640 x 480 exactly (at 24 or 32 bits) as a full-screen mode.
+bool FullScreenModeAvailable(int width, int height)
+{
+  const int modes = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < modes; ++i) {
+    SDL_DisplayMode mode;
+    if (SDL_GetDisplayMode(0, i, &mode) == 0 && mode.w == width && mode.h == height &&
+        SDL_BITSPERPIXEL(mode.format) >= 24)
+      return true;
+  }
+  return false;
+}
+
+void HandleEvent(const SDL_Event& event, bool& quit)
+{
+  switch (event.type) {
+    case SDL_QUIT:
+      quit = true;
+      break;
+    case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+        quit = true;
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      const int key = VirtualKeyFromSDL(event.key.keysym.sym);
+      if (key >= 0)
+        Keys[key] = event.type == SDL_KEYDOWN;
+      break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+      if (event.button.button == SDL_BUTTON_LEFT)
+        MouseLook = 1;
+      break;
+    case SDL_MOUSEBUTTONUP:
+      if (event.button.button == SDL_BUTTON_LEFT)
+        MouseLook = 0;
+      else if (event.button.button == SDL_BUTTON_RIGHT)
+        RecordCameraKey(Camera);
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
+                      bool fullScreen)
+{
+  FullScreen = fullScreen;
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    ShowMessage(std::string("Failed To Register The Window Class.") + " (" + SDL_GetError() + ")",
+                "Error", TMessageIcon::Error);
+    return false;
+  }
+  VideoStarted = true;
+  // Leaving by exit() inside the frame routine still restores the desktop mode.
+  std::atexit(SDL_Quit);
+
+  if (FullScreen && !FullScreenModeAvailable(width, height)) {
+    if (AskYesNo("This FullScreen Mode Is Not Supported. Use Windowed Mode Instead?", "Tuvo GL")) {
+      FullScreen = false;
+    } else {
+      ShowMessage("Program Will Now Close.", "Error", TMessageIcon::Error);
+      return false;
+    }
+  }
+
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BUFFER_SIZE, bits);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+
+  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
+  if (FullScreen)
+    flags |= SDL_WINDOW_FULLSCREEN;
+  WindowHandle = SDL_CreateWindow(title.c_str(), 0, 0, width, height, flags);
+  if (!WindowHandle) {
+    const std::string reason = SDL_GetError();
+    DestroyDemoWindow();
+    ShowMessage("Window creation error. (" + reason + ")", "Error", TMessageIcon::Warning);
+    return false;
+  }
+  if (FullScreen) {
+    SDL_DisplayMode mode = {SDL_PIXELFORMAT_RGB888, width, height, 0, nullptr};
+    SDL_SetWindowDisplayMode(WindowHandle, &mode);
+    SDL_ShowCursor(SDL_DISABLE);
+  }
+
+  RenderContext = SDL_GL_CreateContext(WindowHandle);
+  if (!RenderContext) {
+    const std::string reason = SDL_GetError();
+    DestroyDemoWindow();
+    ShowMessage("Cant't create a GL rendering context. (" + reason + ")", "Error",
+                TMessageIcon::Warning);
+    return false;
+  }
+  if (SDL_GL_MakeCurrent(WindowHandle, RenderContext) != 0) {
+    const std::string reason = SDL_GetError();
+    DestroyDemoWindow();
+    ShowMessage("Cant't activate the GL rendering context. (" + reason + ")", "Error",
+                TMessageIcon::Warning);
+    return false;
+  }
+  std::string error;
+  if (!CreateFrameBuffer(error)) {
+    DestroyDemoWindow();
+    ShowMessage("Cant't create a GL rendering context. (" + error + ")", "Error",
+                TMessageIcon::Warning);
+    return false;
+  }
+  // The music clock paces the frames; waiting for the display would only add jitter.
+  SDL_GL_SetSwapInterval(0);
+
+  SDL_ShowWindow(WindowHandle);
+  SDL_RaiseWindow(WindowHandle);
+  SetupViewport(width, height);
+  InitDemo(MusicClock, PresentFrame);
+  return true;
+}
+
+void DestroyDemoWindow()
+{
+  if (FullScreen && WindowHandle) {
+    SDL_SetWindowFullscreen(WindowHandle, 0);
+    SDL_ShowCursor(SDL_ENABLE);
+  }
+  if (RenderContext) {
+    if (SDL_GL_MakeCurrent(WindowHandle, nullptr) != 0)
+      ShowMessage("Release of DC and RC failed.", " Shutdown Error", TMessageIcon::Error);
+    SDL_GL_DeleteContext(RenderContext);
+    RenderContext = nullptr;
+  }
+  if (WindowHandle) {
+    SDL_DestroyWindow(WindowHandle);
+    WindowHandle = nullptr;
+  }
+  if (VideoStarted) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    VideoStarted = false;
+  }
+}
+
+bool RunDemo()
+{
+  FullScreen = true;
+  if (!CreateDemoWindow("mvrk_dms", 640, 480, 32, FullScreen))
+    return false;
+  bool quit = false;
+  while (!quit) {
+    SDL_Event event;
+    if (SDL_PollEvent(&event)) {
+      HandleEvent(event, quit);
+      continue;
+    }
+    DrawFrame(MusicClock);
+    PresentFrame();
+    TCursor cursor;
+    SDL_GetGlobalMouseState(&cursor.x, &cursor.y);
+    if (FreeCameraStep(Camera, cursor))
+      quit = true;
+  }
+  DestroyDemoWindow();
+  return true;
+}

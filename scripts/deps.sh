@@ -1,0 +1,26 @@
+#!/bin/bash
+# Installs every Debian package the project needs to build, test and run.
+# Kept in one place: the run and test commands both call it.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake clang-14 libclang-rt-14-dev
+  libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
+  libjpeg62-turbo-dev libpng-dev libvorbis-dev libogg-dev
+  libfreetype-dev fonts-dejavu-core
+  libgtest-dev googletest
+  xvfb xauth xdotool ffmpeg
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,22 @@
+#!/bin/bash
+# The test command: installs what is missing, builds, runs the whole suite,
+# then builds and runs it again under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Any failure or sanitizer report fails it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh
+JOBS=$(nproc)
+
+echo "== build"
+scripts/build.sh
+echo "== tests"
+(cd build && ctest --output-on-failure -j "$JOBS")
+
+echo "== build with ASan + UBSan"
+scripts/build.sh asan
+echo "== tests with ASan + UBSan"
+export ASAN_OPTIONS="abort_on_error=0:halt_on_error=1:detect_leaks=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+(cd build-asan && ctest --output-on-failure -j "$JOBS")

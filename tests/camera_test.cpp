@@ -1,0 +1,225 @@
+#include "engine/camera.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+TCamera Key(float base)
+{
+  return TCamera{base, {base + 1, base + 2, base + 3}, {base + 4, base + 5, base + 6},
+                 {base + 7, base + 8, base + 9}};
+}
+
+std::vector<float> Fields(const TCamera& camera)
+{
+  std::vector<float> fields(10);
+  std::memcpy(fields.data(), &camera, sizeof camera);
+  return fields;
+}
+
+std::vector<uint8_t> CameraFile(int records, size_t extraBytes = 0)
+{
+  std::vector<uint8_t> bytes(records * 40 + extraBytes, 0xAB);
+  for (int r = 0; r < records; ++r) {
+    const TCamera key = Key(10.0f * r);
+    std::memcpy(bytes.data() + r * 40, &key, 40);
+  }
+  return bytes;
+}
+
+TCameraPath LoadedPath(const std::vector<uint8_t>& bytes)
+{
+  TCameraPath path = {};
+  std::string error;
+  EXPECT_TRUE(ParseCameraPath(path, bytes.data(), bytes.size(), error)) << error;
+  return path;
+}
+
+}  // namespace
+
+TEST(CameraSampler, ShortPathsYieldSlotOneUnchanged)
+{
+  for (int records : {0, 1, 2, 3}) {
+    TCameraPath path = LoadedPath(CameraFile(records));
+    TCamera camera = Key(-5);
+    SampleCameraPath(camera, path, 0.7f);
+    const TCamera expected = records >= 2 ? Key(10) : TCamera{};
+    EXPECT_EQ(Fields(camera), Fields(expected)) << records << " records";
+  }
+}
+
+TEST(CameraSampler, FourRecordsMakeTwoSegments)
+{
+  const TCameraPath path = LoadedPath(CameraFile(4));
+  struct {
+    float f;
+    int from;   // record the segment starts at
+    float u;    // position within the segment
+  } cases[] = {{0.0f, 1, 0.0f}, {0.25f, 1, 0.5f}, {0.5f, 2, 0.0f}, {0.75f, 2, 0.5f}};
+  for (const auto& c : cases) {
+    TCamera camera;
+    SampleCameraPath(camera, path, c.f);
+    const std::vector<float> got = Fields(camera);
+    for (int k = 0; k < 10; ++k) {
+      const float p0 = Fields(path.CameraKeys[c.from])[k];
+      const float p1 = Fields(path.CameraKeys[c.from + 1])[k];
+      const float p2 = c.from + 2 < 4 ? Fields(path.CameraKeys[c.from + 2])[k] : 0.0f;
+      EXPECT_FLOAT_EQ(got[k], HermiteStep(c.u, p0, p1, p2)) << "f " << c.f << " field " << k;
+    }
+  }
+  TCamera start;
+  SampleCameraPath(start, path, 0.0f);
+  EXPECT_EQ(Fields(start), Fields(Key(10)));
+  TCamera end;
+  SampleCameraPath(end, path, 0.9999f);
+  for (int k = 0; k < 10; ++k)
+    EXPECT_NEAR(Fields(end)[k], Fields(Key(30))[k], 0.01f);
+}
+
+TEST(CameraSampler, HermiteEndsAndTangents)
+{
+  EXPECT_FLOAT_EQ(HermiteStep(0.0f, 2, 5, 11), 2.0f);
+  EXPECT_FLOAT_EQ(HermiteStep(1.0f, 2, 5, 11), 5.0f);
+  // Tangents P1 - P0 = 3 at the start and P2 - P1 = 6 at the end.
+  const float h = 1e-3f;
+  EXPECT_NEAR((HermiteStep(h, 2, 5, 11) - 2) / h, 3.0f, 0.02f);
+  EXPECT_NEAR((5 - HermiteStep(1 - h, 2, 5, 11)) / h, 6.0f, 0.02f);
+}
+
+TEST(CameraSampler, FullPathReadsZeroPastTheLastSlot)
+{
+  const TCameraPath path = LoadedPath(CameraFile(100));
+  ASSERT_EQ(path.Count, 100);
+  TCamera camera;
+  SampleCameraPath(camera, path, 0.99999f);
+  // The last segment runs from record 98 to 99 with the end tangent taken
+  // from an all-zero slot.
+  const float expected = HermiteStep(
+      static_cast<float>((0.99999f - 97 * static_cast<double>(1.0f / 98)) / (1.0f / 98)),
+      Fields(path.CameraKeys[98])[0], Fields(path.CameraKeys[99])[0], 0.0f);
+  EXPECT_FLOAT_EQ(camera.FieldOfView, expected);
+}
+
+TEST(CameraFile, RecordCountIsSizeDividedByForty)
+{
+  struct {
+    size_t records;
+    size_t extra;
+    int32_t count;
+  } cases[] = {{0, 0, 0}, {2, 5, 2}, {0, 39, 0}, {4, 0, 4}, {100, 39, 100}};
+  for (const auto& c : cases) {
+    const std::vector<uint8_t> bytes = CameraFile(static_cast<int>(c.records), c.extra);
+    TCameraPath path = {};
+    std::string error;
+    ASSERT_TRUE(ParseCameraPath(path, bytes.data(), bytes.size(), error)) << error;
+    EXPECT_EQ(path.Count, c.count) << bytes.size() << " bytes";
+    if (c.records > 1) {
+      EXPECT_EQ(Fields(path.CameraKeys[1]), Fields(Key(10)));
+    }
+  }
+}
+
+TEST(CameraFile, MoreThanHundredRecordsIsRefused)
+{
+  const std::vector<uint8_t> bytes = CameraFile(101);
+  TCameraPath path = {};
+  path.Count = 7;
+  std::string error;
+  EXPECT_FALSE(ParseCameraPath(path, bytes.data(), bytes.size(), error));
+  EXPECT_NE(error.find("101"), std::string::npos) << error;
+  EXPECT_EQ(path.Count, 7);
+}
+
+TEST(CameraFile, SaveThenLoadRoundTrips)
+{
+  TTempDir dir;
+  TCameraPath path = {};
+  for (int k = 1; k <= 3; ++k)
+    ASSERT_TRUE(AppendCameraKey(path, Key(k)));
+  SaveCameraPath(path, dir.File("three.camera"));
+  // Slots 0 to Count - 1 are written: the zero slot and the first two keys.
+  TCameraPath loaded = {};
+  LoadCameraPath(loaded, dir.File("three.camera"));
+  ASSERT_EQ(loaded.Count, 3);
+  EXPECT_EQ(Fields(loaded.CameraKeys[0]), Fields(TCamera{}));
+  EXPECT_EQ(Fields(loaded.CameraKeys[1]), Fields(Key(1)));
+  EXPECT_EQ(Fields(loaded.CameraKeys[2]), Fields(Key(2)));
+}
+
+TEST(CameraFile, ClearKeepsSlotsSoSaveWritesOldSlotZero)
+{
+  TTempDir dir;
+  WriteBytes(dir.File("old.camera"), CameraFile(3));
+  TCameraPath path = {};
+  LoadCameraPath(path, dir.File("old.camera"));
+  ClearCameraPath(path);
+  ASSERT_TRUE(AppendCameraKey(path, Key(50)));
+  SaveCameraPath(path, dir.File("new.camera"));
+  TCameraPath reloaded = {};
+  LoadCameraPath(reloaded, dir.File("new.camera"));
+  ASSERT_EQ(reloaded.Count, 1);
+  EXPECT_EQ(Fields(reloaded.CameraKeys[0]), Fields(Key(0)));
+}
+
+TEST(CameraFile, AppendStopsAtTheLastSlot)
+{
+  TCameraPath path = {};
+  for (int k = 1; k <= 99; ++k)
+    ASSERT_TRUE(AppendCameraKey(path, Key(k)));
+  EXPECT_FALSE(AppendCameraKey(path, Key(1000)));
+  EXPECT_EQ(path.Count, 99);
+  EXPECT_EQ(Fields(path.CameraKeys[99]), Fields(Key(99)));
+}
+
+TEST(CameraFileDeathTest, MissingOrOverlongFileIsFatalAndNamesTheFile)
+{
+  TTempDir dir;
+  WriteBytes(dir.File("long.camera"), CameraFile(150));
+  TCameraPath path = {};
+  EXPECT_EXIT(LoadCameraPath(path, dir.File("missing.camera")), ::testing::ExitedWithCode(1),
+              "missing.camera: No such file");
+  EXPECT_EXIT(LoadCameraPath(path, dir.File("long.camera")), ::testing::ExitedWithCode(1),
+              "long.camera: holds 150 camera records");
+}
+
+TEST(CameraMotion, TurnUsesTheDirectionFromEntry)
+{
+  TCamera camera = DefaultCamera();
+  SetCamera(camera, 1, 2, 3, 4, 6, 15, 0, 1, 0);
+  const float a = 0.3f, b = 0.5f;
+  TurnCamera(camera, a, b, 0);
+  const float dx = 3, dy = 4, dz = 12;
+  // z comes from the b rotation alone; y from a; x from b.
+  EXPECT_FLOAT_EQ(camera.Target.z, 3 + dx * std::sin(b) + dz * std::cos(b));
+  EXPECT_FLOAT_EQ(camera.Target.y, 2 + dy * std::cos(a) - dz * std::sin(a));
+  EXPECT_FLOAT_EQ(camera.Target.x, 1 + dx * std::cos(b) - dz * std::sin(b));
+  EXPECT_FLOAT_EQ(camera.Eye.x, 1);
+  EXPECT_FLOAT_EQ(camera.Up.y, 1);
+}
+
+TEST(CameraMotion, MovesOfTheDefaultCamera)
+{
+  struct {
+    const char* name;
+    void (*move)(TCamera&);
+    TVector3 eye;
+  } cases[] = {
+      {"advance", [](TCamera& c) { AdvanceCamera(c, 0.5f); }, {0, 0, 0}},
+      {"strafe", [](TCamera& c) { StrafeCamera(c, 0.01f); }, {2, 0, -10}},
+      {"raise", [](TCamera& c) { RaiseCamera(c, 3); }, {0, 3, -10}},
+  };
+  for (const auto& c : cases) {
+    TCamera camera = DefaultCamera();
+    c.move(camera);
+    EXPECT_FLOAT_EQ(camera.Eye.x, c.eye.x) << c.name;
+    EXPECT_FLOAT_EQ(camera.Eye.y, c.eye.y) << c.name;
+    EXPECT_FLOAT_EQ(camera.Eye.z, c.eye.z) << c.name;
+    EXPECT_FLOAT_EQ(camera.FieldOfView, 70) << c.name;
+  }
+}

@@ -1,0 +1,45 @@
+#include "host/musicclock.h"
+
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <cstdlib>
+
+TEST(PlaybackPosition, InterpolatesBetweenCallbacksAndNeverRunsAhead)
+{
+  // 1000 ticks a second, 1000 frames a second: one tick is one frame.
+  const TPlaybackAnchor anchor = {5000, 10000, 1000, true};
+  struct {
+    uint64_t now;
+    uint64_t frames;
+  } cases[] = {
+      {10000, 4000},  // the previous buffer has just begun to play
+      {10250, 4250},
+      {10999, 4999},
+      {11000, 5000},  // end of the data handed so far
+      {15000, 5000},  // late callback: the position waits for it
+      {9000, 4000},   // a clock read before the callback's own stamp
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(PlayedFrames(anchor, c.now, 1000, 1000), c.frames) << c.now;
+  EXPECT_EQ(PlayedFrames(TPlaybackAnchor{}, 123456, 1000, 1000), 0u);
+  EXPECT_EQ(PlayedFrames(TPlaybackAnchor{500, 0, 1000, true}, 0, 1000, 1000), 0u);
+}
+
+TEST(AudioClock, MissingSoundtrackFallsBackToTheWallClock)
+{
+  ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+  TTempDir dir;
+  TAudioClock clock(dir.File("data/soundtrack.ogg"));
+  clock.Start();
+  EXPECT_TRUE(clock.Silent());
+  const int32_t first = clock.Position();
+  SDL_Delay(60);
+  const int32_t second = clock.Position();
+  EXPECT_GE(second - first, 50);
+  EXPECT_LT(second - first, 1000);
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}

@@ -1,0 +1,76 @@
+#include "test_support.h"
+
+#include "engine/framebuffer.h"
+#include "engine/headless.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+TTempDir::TTempDir()
+{
+  char pattern[] = "/tmp/mvrk_test_XXXXXX";
+  const char* made = ::mkdtemp(pattern);
+  if (!made)
+    throw std::runtime_error("mkdtemp failed");
+  Dir = made;
+}
+
+TTempDir::~TTempDir()
+{
+  if (!Previous.empty() && ::chdir(Previous.c_str()) != 0)
+    std::perror("chdir back");
+  std::error_code ignored;
+  std::filesystem::remove_all(Dir, ignored);
+}
+
+void TTempDir::Enter()
+{
+  Previous = std::filesystem::current_path().string();
+  if (::chdir(Dir.c_str()) != 0)
+    throw std::runtime_error("chdir into " + Dir + " failed");
+}
+
+void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f)
+    throw std::runtime_error("cannot write " + path);
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+void WriteText(const std::string& path, const std::string& text)
+{
+  WriteBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+bool UseHeadlessContext(std::string& error)
+{
+  static bool tried = false;
+  static bool ok = false;
+  static std::string reason;
+  if (!tried) {
+    tried = true;
+    ok = CreateHeadlessContext(reason);
+  }
+  error = reason;
+  return ok;
+}
+
+std::vector<uint8_t> ReadFrame()
+{
+  std::vector<uint8_t> rgb;
+  ReadFramePixels(rgb);
+  return rgb;
+}
+
+TPixel PixelAt(const std::vector<uint8_t>& frame, int x, int y)
+{
+  const size_t i = (static_cast<size_t>(y) * FrameWidth + x) * 3;
+  return TPixel{frame[i], frame[i + 1], frame[i + 2]};
+}
