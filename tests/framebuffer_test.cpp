@@ -1,0 +1,67 @@
+#include "engine/framebuffer.h"
+
+#include "scenes/scenes.h"
+#include "test_support.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+TEST(FrameBuffer, FitKeepsTheAspectCentredInAnyWindow)
+{
+  struct {
+    int w, h;
+    TFitRect fit;
+  } cases[] = {
+      {640, 480, {0, 0, 640, 480}},
+      {1920, 1080, {240, 0, 1440, 1080}},   // wide screen: bars left and right
+      {1280, 1024, {0, 32, 1280, 960}},     // tall screen: bars top and bottom
+      {2560, 1920, {0, 0, 2560, 1920}},     // HiDPI drawable of a 1280 x 960 window
+      {320, 240, {0, 0, 320, 240}},
+  };
+  for (const auto& c : cases) {
+    const TFitRect fit = FitFrameToWindow(c.w, c.h);
+    EXPECT_EQ(fit.x, c.fit.x) << c.w << "x" << c.h;
+    EXPECT_EQ(fit.y, c.fit.y) << c.w << "x" << c.h;
+    EXPECT_EQ(fit.width, c.fit.width) << c.w << "x" << c.h;
+    EXPECT_EQ(fit.height, c.fit.height) << c.w << "x" << c.h;
+  }
+}
+
+TEST(FrameBuffer, HeadlessFrameReadsBackTopRowFirst)
+{
+  std::string error;
+  ASSERT_TRUE(UseHeadlessContext(error)) << error;
+  glDisable(GL_TEXTURE_2D);
+  glClearColor(0, 0, 1, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, FrameHeight - 10, FrameWidth, 10);  // GL rows count from the bottom
+  glClearColor(1, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT);
+  glDisable(GL_SCISSOR_TEST);
+  const std::vector<uint8_t> frame = ReadFrame();
+  ASSERT_EQ(frame.size(), size_t(FrameWidth * FrameHeight * 3));
+  const TPixel top = PixelAt(frame, 5, 5);
+  const TPixel bottom = PixelAt(frame, 5, FrameHeight - 5);
+  EXPECT_EQ(top.r, 255);
+  EXPECT_EQ(top.b, 0);
+  EXPECT_EQ(bottom.r, 0);
+  EXPECT_EQ(bottom.b, 255);
+}
+
+TEST(FrameBuffer, PlaceholderSceneClearsToItsProgress)
+{
+  std::string error;
+  ASSERT_TRUE(UseHeadlessContext(error)) << error;
+  tscene_city city;
+  city.StartTime = 1000;
+  city.EndTime = 2000;
+  struct {
+    int32_t t;
+    int grey;
+  } cases[] = {{1000, 0}, {1500, 128}, {1999, 255}};
+  for (const auto& c : cases) {
+    city.Render(c.t);
+    EXPECT_NEAR(PixelAt(ReadFrame(), 320, 240).g, c.grey, 1) << c.t;
+  }
+}
