@@ -1,5 +1,7 @@
 #include "host/timeline.h"
 
+#include "engine/text.h"
+#include "engine/textures.h"
 #include "scenes/scenes.h"
 
 #include <GL/gl.h>
@@ -83,6 +85,18 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present)
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
   glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
 
+  ScreenCopyA = CreateRenderTarget(1024, 512);
+  ScreenCopyB = CreateRenderTarget(1024, 512);
+  GlowTexture = CreateRenderTarget(256, 256);
+  BlurTexture = CreateRenderTarget(128, 128);
+
+  FontTexture = LoadAlphaTexture("data\\font.jpg", "data\\font.jpg", GL_LINEAR,
+                                 GL_LINEAR_MIPMAP_LINEAR);
+
+  Begin2D();
+  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  DrawText("PRERENDERING...", FontTexture, 320, 240, 33, 33, 33, 1, 1, 1, 1);
   present();
 
   for (auto& scene : SceneTable)

@@ -1,0 +1,525 @@
+#include "engine/geox.h"
+
+#include "engine/fatal.h"
+#include "engine/paths.h"
+
+#include <GL/gl.h>
+
+#include <cassert>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+const char* const GeoxCorruptedMessage = "CORRUPTED GEOX FILE!!!";
+
+namespace {
+
+constexpr size_t GeoxHeaderBytes = 8;
+constexpr size_t GeoxVertexBytes = 20;
+constexpr size_t GeoxFaceBytes = 12;
+
+// The fewest bytes a text vertex line ("0 0 0 0 0") and a text face ("0 0 0")
+// can take; a count the rest of the file cannot hold at that rate is refused
+// before anything is allocated.
+constexpr uint64_t MinTextVertexBytes = 9;
+constexpr uint64_t MinTextFaceBytes = 5;
+constexpr uint64_t MinMapPairBytes = 3;
+constexpr uint64_t MinMapFaceBytes = 5;
+
+uint32_t ReadU32(const uint8_t* p)
+{
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+int32_t ReadI32(const uint8_t* p)
+{
+  return static_cast<int32_t>(ReadU32(p));
+}
+
+float ReadF32(const uint8_t* p)
+{
+  const uint32_t bits = ReadU32(p);
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+bool IndexInModel(int32_t index, int32_t vertexCount)
+{
+  return index >= 0 && index < vertexCount;
+}
+
+bool FaceInModel(const GeoxFace& face, int32_t vertexCount)
+{
+  return IndexInModel(face.a, vertexCount) && IndexInModel(face.b, vertexCount) &&
+         IndexInModel(face.c, vertexCount);
+}
+
+bool CheckCounts(int64_t vertexCount, int64_t faceCount, std::string& error)
+{
+  if (vertexCount < 0) {
+    error = "negative vertex count " + std::to_string(vertexCount);
+    return false;
+  }
+  if (faceCount < 0) {
+    error = "negative face count " + std::to_string(faceCount);
+    return false;
+  }
+  return true;
+}
+
+// Numbers of the text formats, separated by white space, read one at a time
+// the way the formats are written: a count or a vertex per line with the
+// rest of the line ignored, face indices anywhere.
+class TTextReader {
+public:
+  TTextReader(const uint8_t* bytes, size_t size) : Text(reinterpret_cast<const char*>(bytes)), Size(size) {}
+
+  bool ReadInt(int32_t& value, std::string& error)
+  {
+    std::string_view token;
+    if (!NextToken(token, error))
+      return false;
+    const char* first = token.data();
+    const char* last = first + token.size();
+    if (first != last && *first == '+')
+      ++first;
+    const auto result = std::from_chars(first, last, value);
+    if (result.ec != std::errc() || result.ptr != last || first == last)
+      return Malformed(token, "integer", error);
+    return true;
+  }
+
+  bool ReadFloat(float& value, std::string& error)
+  {
+    std::string_view token;
+    if (!NextToken(token, error))
+      return false;
+    const char* first = token.data();
+    const char* last = first + token.size();
+    if (first != last && *first == '+')
+      ++first;
+    const auto result = std::from_chars(first, last, value);
+    if (result.ec != std::errc() || result.ptr != last || first == last || !std::isfinite(value))
+      return Malformed(token, "number", error);
+    return true;
+  }
+
+  void SkipLine()
+  {
+    while (Pos < Size && Text[Pos] != '\n')
+      ++Pos;
+    if (Pos < Size)
+      ++Pos;
+  }
+
+  size_t Remaining() const { return Size - Pos; }
+
+private:
+  static bool IsSpace(char c)
+  {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+  }
+
+  bool NextToken(std::string_view& token, std::string& error)
+  {
+    while (Pos < Size && IsSpace(Text[Pos]))
+      ++Pos;
+    if (Pos == Size) {
+      error = "unexpected end of file at line " + std::to_string(LineAt(Pos)) +
+              ": a number is missing";
+      return false;
+    }
+    const size_t start = Pos;
+    while (Pos < Size && !IsSpace(Text[Pos]))
+      ++Pos;
+    token = std::string_view(Text + start, Pos - start);
+    return true;
+  }
+
+  bool Malformed(std::string_view token, const char* what, std::string& error) const
+  {
+    const size_t start = static_cast<size_t>(token.data() - Text);
+    error = "line " + std::to_string(LineAt(start)) + ": malformed " + what + " \"" +
+            std::string(token.substr(0, 40)) + "\"";
+    return false;
+  }
+
+  size_t LineAt(size_t offset) const
+  {
+    size_t line = 1;
+    for (size_t i = 0; i < offset && i < Size; ++i)
+      if (Text[i] == '\n')
+        ++line;
+    return line;
+  }
+
+  const char* Text;
+  size_t Size;
+  size_t Pos = 0;
+};
+
+// Both model formats store x, then the model's z, then its y.
+void StoreVertex(GeoxVertex& vertex, float x, float z, float y, float u, float v)
+{
+  vertex.x = x;
+  vertex.y = y;
+  vertex.z = z;
+  vertex.u = u;
+  vertex.v = v;
+}
+
+void ReplaceModel(TGeoxData& model, TGeoxData& loaded)
+{
+  model.VertexCount = loaded.VertexCount;
+  model.FaceCount = loaded.FaceCount;
+  model.Vertices = std::move(loaded.Vertices);
+  model.Faces = std::move(loaded.Faces);
+}
+
+std::vector<uint8_t> ReadWholeFile(const std::string& path)
+{
+  std::vector<uint8_t> bytes;
+  std::string error;
+  if (!ReadFileBytes(path, bytes, error))
+    FatalFileError(path, error);
+  return bytes;
+}
+
+[[noreturn]] void FailModel(const std::string& path, const std::string& error)
+{
+  if (error == GeoxCorruptedMessage) {
+    std::fprintf(stderr, "%s: face index outside the model\n", path.c_str());
+    FatalMessage(GeoxCorruptedMessage, "Error");
+  }
+  FatalFileError(path, error);
+}
+
+char UpperAscii(char c)
+{
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+}  // namespace
+
+bool ParseGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std::string& error)
+{
+  if (size < GeoxHeaderBytes) {
+    error = "file of " + std::to_string(size) + " bytes is too short for the header";
+    return false;
+  }
+  const int32_t vertexCount = ReadI32(bytes);
+  const int32_t faceCount = ReadI32(bytes + 4);
+  if (!CheckCounts(vertexCount, faceCount, error))
+    return false;
+  const uint64_t needed = GeoxHeaderBytes + GeoxVertexBytes * static_cast<uint64_t>(vertexCount) +
+                          GeoxFaceBytes * static_cast<uint64_t>(faceCount);
+  if (size < needed) {
+    error = "file of " + std::to_string(size) + " bytes is too short for " +
+            std::to_string(vertexCount) + " vertices and " + std::to_string(faceCount) +
+            " faces (" + std::to_string(needed) + " bytes)";
+    return false;
+  }
+
+  TGeoxData loaded;
+  AllocateGeox(loaded, vertexCount, faceCount);
+  const uint8_t* p = bytes + GeoxHeaderBytes;
+  for (GeoxVertex& vertex : loaded.Vertices) {
+    StoreVertex(vertex, ReadF32(p), ReadF32(p + 4), ReadF32(p + 8), ReadF32(p + 12),
+                ReadF32(p + 16));
+    p += GeoxVertexBytes;
+  }
+  for (GeoxFace& face : loaded.Faces) {
+    face.a = ReadI32(p);
+    face.b = ReadI32(p + 4);
+    face.c = ReadI32(p + 8);
+    p += GeoxFaceBytes;
+    if (!FaceInModel(face, vertexCount)) {
+      error = GeoxCorruptedMessage;
+      return false;
+    }
+  }
+  ReplaceModel(model, loaded);
+  return true;
+}
+
+bool ParseTextGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std::string& error)
+{
+  TTextReader reader(bytes, size);
+  int32_t vertexCount;
+  int32_t faceCount;
+  if (!reader.ReadInt(vertexCount, error))
+    return false;
+  reader.SkipLine();
+  if (!reader.ReadInt(faceCount, error))
+    return false;
+  reader.SkipLine();
+  if (!CheckCounts(vertexCount, faceCount, error))
+    return false;
+  const uint64_t needed = MinTextVertexBytes * static_cast<uint64_t>(vertexCount) +
+                          MinTextFaceBytes * static_cast<uint64_t>(faceCount);
+  if (reader.Remaining() < needed) {
+    error = "file is too short for " + std::to_string(vertexCount) + " vertices and " +
+            std::to_string(faceCount) + " faces";
+    return false;
+  }
+
+  TGeoxData loaded;
+  AllocateGeox(loaded, vertexCount, faceCount);
+  for (GeoxVertex& vertex : loaded.Vertices) {
+    float values[5];
+    for (float& value : values)
+      if (!reader.ReadFloat(value, error))
+        return false;
+    reader.SkipLine();
+    StoreVertex(vertex, values[0], values[1], values[2], values[3], values[4]);
+  }
+  for (GeoxFace& face : loaded.Faces) {
+    if (!reader.ReadInt(face.a, error) || !reader.ReadInt(face.b, error) ||
+        !reader.ReadInt(face.c, error))
+      return false;
+    if (!FaceInModel(face, vertexCount)) {
+      error = GeoxCorruptedMessage;
+      return false;
+    }
+  }
+  ReplaceModel(model, loaded);
+  return true;
+}
+
+bool ParseGeoxMap(const uint8_t* bytes, size_t size, TGeoxData& model, std::string& error)
+{
+  TTextReader reader(bytes, size);
+  int32_t pairCount;
+  if (!reader.ReadInt(pairCount, error))
+    return false;
+  reader.SkipLine();
+  if (pairCount < 0) {
+    error = "negative coordinate pair count " + std::to_string(pairCount);
+    return false;
+  }
+  const uint64_t needed = MinMapPairBytes * static_cast<uint64_t>(pairCount) +
+                          MinMapFaceBytes * static_cast<uint64_t>(model.FaceCount);
+  if (reader.Remaining() < needed) {
+    error = "file is too short for " + std::to_string(pairCount) + " coordinate pairs and " +
+            std::to_string(model.FaceCount) + " face lines";
+    return false;
+  }
+
+  std::vector<float> u(static_cast<size_t>(pairCount));
+  std::vector<float> v(static_cast<size_t>(pairCount));
+  for (int32_t i = 0; i < pairCount; ++i) {
+    if (!reader.ReadFloat(u[i], error) || !reader.ReadFloat(v[i], error))
+      return false;
+    reader.SkipLine();
+  }
+  std::vector<int32_t> indices(static_cast<size_t>(model.FaceCount) * 3);
+  for (size_t i = 0; i < indices.size(); ++i) {
+    int32_t& k = indices[i];
+    if (!reader.ReadInt(k, error))
+      return false;
+    if (k < 0 || k >= model.VertexCount || k >= pairCount) {
+      error = "face line " + std::to_string(i / 3 + 1) + ": index " + std::to_string(k) +
+              " is outside the model's " + std::to_string(model.VertexCount) +
+              " vertices or the file's " + std::to_string(pairCount) + " coordinate pairs";
+      return false;
+    }
+    if (i % 3 == 2)
+      reader.SkipLine();
+  }
+
+  for (int32_t k : indices) {
+    model.Vertices[k].u = u[k];
+    model.Vertices[k].v = v[k];
+  }
+  return true;
+}
+
+bool ParseGeoxList(const uint8_t* bytes, size_t size, std::vector<std::string>& entries,
+                   std::string& error)
+{
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < size) {
+    size_t end = start;
+    while (end < size && bytes[end] != '\n')
+      ++end;
+    size_t length = end - start;
+    if (length > 0 && bytes[start + length - 1] == '\r')
+      --length;
+    std::string line(reinterpret_cast<const char*>(bytes + start), length);
+    for (char& c : line)
+      c = UpperAscii(c);
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+
+  size_t count = 0;
+  for (const std::string& line : lines)
+    if (!line.empty())
+      ++count;
+  for (size_t i = 0; i < count; ++i) {
+    if (lines[i].empty()) {
+      error = "line " + std::to_string(i + 1) +
+              " is empty; blank lines may only follow the last entry";
+      return false;
+    }
+  }
+  lines.resize(count);
+  entries = std::move(lines);
+  return true;
+}
+
+void LoadGeoxFile(TGeoxData& model, const std::string& path)
+{
+  const std::vector<uint8_t> bytes = ReadWholeFile(path);
+  std::string error;
+  if (!ParseGeoxFile(bytes.data(), bytes.size(), model, error))
+    FailModel(path, error);
+}
+
+void LoadTextGeoxFile(TGeoxData& model, const std::string& path)
+{
+  const std::vector<uint8_t> bytes = ReadWholeFile(path);
+  std::string error;
+  if (!ParseTextGeoxFile(bytes.data(), bytes.size(), model, error))
+    FailModel(path, error);
+}
+
+void LoadGeoxMap(TGeoxData& model, const std::string& path)
+{
+  const std::vector<uint8_t> bytes = ReadWholeFile(path);
+  std::string error;
+  if (!ParseGeoxMap(bytes.data(), bytes.size(), model, error))
+    FatalFileError(path, error);
+}
+
+void LoadGeoxList(TGeoxScene& scene, const std::string& directory, const std::string& listName)
+{
+  const std::string listPath = directory + listName;
+  const std::vector<uint8_t> bytes = ReadWholeFile(listPath);
+  std::vector<std::string> entries;
+  std::string error;
+  if (!ParseGeoxList(bytes.data(), bytes.size(), entries, error))
+    FatalFileError(listPath, error);
+
+  const size_t count = entries.size();
+  scene.Count = static_cast<int32_t>(count);
+  scene.Models.assign(count, TGeoxData());
+  scene.FileNames.assign(count, std::string());
+  scene.Names.assign(count, std::string());
+  for (size_t i = 0; i < count; ++i) {
+    const std::string& entry = entries[i];
+    if (entry.find(".TEXTGEOX") != std::string::npos)
+      LoadTextGeoxFile(scene.Models[i], directory + entry);
+    else
+      LoadGeoxFile(scene.Models[i], directory + entry);
+    scene.FileNames[i] = entry;
+    scene.Names[i] = GeoxObjectName(entry);
+  }
+}
+
+std::string GeoxObjectName(const std::string& fileName)
+{
+  std::string name;
+  for (char c : fileName.substr(0, fileName.find('.')))
+    if (c >= 'A' && c <= 'Z')
+      name += c;
+  return name;
+}
+
+void AllocateGeox(TGeoxData& model, int32_t vertexCount, int32_t faceCount)
+{
+  assert(vertexCount >= 0 && faceCount >= 0);
+  model.VertexCount = vertexCount;
+  model.FaceCount = faceCount;
+  model.Vertices.assign(static_cast<size_t>(vertexCount), GeoxVertex{});
+  model.Faces.assign(static_cast<size_t>(faceCount), GeoxFace{});
+}
+
+void ComputeFaceNormals(TGeoxData& model)
+{
+  for (GeoxFace& face : model.Faces) {
+    assert(FaceInModel(face, model.VertexCount));
+    const GeoxVertex& p = model.Vertices[face.a];
+    const GeoxVertex& q = model.Vertices[face.b];
+    const GeoxVertex& r = model.Vertices[face.c];
+    const float d1x = r.x - q.x, d1y = r.y - q.y, d1z = r.z - q.z;
+    const float d2x = p.x - r.x, d2y = p.y - r.y, d2z = p.z - r.z;
+    float nx = d1y * d2z - d2y * d1z;
+    float ny = d1z * d2x - d2z * d1x;
+    float nz = d1x * d2y - d2x * d1y;
+    const float length = std::sqrt(nx * nx + ny * ny + nz * nz);
+    if (length != 0.0f) {
+      nx /= length;
+      ny /= length;
+      nz /= length;
+    }
+    face.nx = nx;
+    face.ny = ny;
+    face.nz = nz;
+  }
+}
+
+void ComputeVertexNormals(TGeoxData& model)
+{
+  std::vector<int32_t> uses(model.Vertices.size(), 0);
+  for (GeoxVertex& vertex : model.Vertices)
+    vertex.nx = vertex.ny = vertex.nz = 0.0f;
+  for (const GeoxFace& face : model.Faces) {
+    assert(FaceInModel(face, model.VertexCount));
+    for (int32_t corner : {face.a, face.b, face.c}) {
+      GeoxVertex& vertex = model.Vertices[corner];
+      vertex.nx += face.nx;
+      vertex.ny += face.ny;
+      vertex.nz += face.nz;
+      ++uses[corner];
+    }
+  }
+  for (size_t i = 0; i < uses.size(); ++i) {
+    if (uses[i] == 0)
+      continue;
+    const float count = static_cast<float>(uses[i]);
+    GeoxVertex& vertex = model.Vertices[i];
+    vertex.nx /= count;
+    vertex.ny /= count;
+    vertex.nz /= count;
+  }
+}
+
+void DrawGeox(const TGeoxData& model, bool withTexCoords, bool withFaceNormals,
+              bool withVertexNormals)
+{
+  glBegin(GL_TRIANGLES);
+  for (const GeoxFace& face : model.Faces) {
+    if (withFaceNormals)
+      glNormal3f(face.nx, face.ny, face.nz);
+    for (int32_t corner : {face.a, face.b, face.c}) {
+      const GeoxVertex& vertex = model.Vertices[corner];
+      if (withVertexNormals)
+        glNormal3f(vertex.nx, vertex.ny, vertex.nz);
+      if (withTexCoords)
+        glTexCoord2f(vertex.u, vertex.v);
+      glVertex3f(vertex.x, vertex.y, vertex.z);
+    }
+  }
+  glEnd();
+}
+
+void DrawGeoxPlain(const TGeoxData& model)
+{
+  DrawGeox(model, false, false, false);
+}
+
+void DrawGeoxSmooth(const TGeoxData& model)
+{
+  DrawGeox(model, false, false, true);
+}
+
+void DrawGeoxTextured(const TGeoxData& model)
+{
+  DrawGeox(model, true, false, false);
+}
