@@ -1,0 +1,72 @@
+// Everything the scenes draw, loaded or generated once at start-up by
+// LoadAssets: the named textures, the frames of the three screen loops, the
+// five model directories, single models, special textures, the five terrain
+// height fields, the smoke particles, the dust streaks and the display lists.
+//
+// NextRandom is the program's one random generator; the asset loader draws
+// from it first and the scenes continue the same sequence, so the generated
+// data and the beat shake are the same on every run. The Build/Generate
+// functions touch no GL; LoadAssets does.
+#pragma once
+
+#include "engine/geox.h"
+
+#include <cstdint>
+
+constexpr int LoopSlotCount = 16;
+constexpr int TerrainCount = 5;
+constexpr int TerrainSide = 256;
+constexpr int ParticleCount = 501;
+constexpr int StreakCount = 5001;
+
+extern uint32_t Loop1Frames[LoopSlotCount];
+extern uint32_t Loop2Frames[LoopSlotCount];
+extern uint32_t Loop3Frames[LoopSlotCount];
+
+extern TGeoxScene CityModels;
+extern TGeoxScene WobblaModels;
+extern TGeoxScene HumaModels;
+extern TGeoxScene HumbModels;
+extern TGeoxScene HumcModels;
+
+// Terrains 0 to 3 are the water's height fields; the water step blends two
+// of them into Terrains[4] every frame.
+extern TGeoxData Terrains[TerrainCount];
+extern TGeoxData SkyModel;
+extern TGeoxData ArounderModel;
+extern TGeoxData CorridorModel;
+extern TGeoxData KubaModel;
+
+extern uint32_t SunTexture;
+extern uint32_t WallEnvTexture;
+extern uint32_t SmogTexture;
+
+struct TPoint3 {
+  float x, y, z;
+};
+struct TStreak {
+  float x0, y0, z0, x1, y1, z1;
+};
+
+extern TPoint3 Particles[ParticleCount];
+extern float ParticlePhase[ParticleCount];
+extern TStreak Streaks[StreakCount];
+
+// The generator state: 0 when the program starts, never reseeded.
+extern uint32_t RandomSeed;
+
+// seed := seed * 134775813 + 1; the result is the upper 32 bits of seed * n,
+// in [0, n).
+int32_t NextRandom(int32_t n);
+
+// Terrain m: a 256 x 256 height field (random bumps over a sine pattern),
+// spanning about -4980 to 4980 in x and z and 20 to 80 in y, with normals.
+void BuildTerrain(TGeoxData& terrain, int m);
+// 501 smoke directions, x and z in [-50, 50), y in [500, 699]; and the phases k / 500.
+void GenerateParticles();
+// 5001 streaks from (x1, z1) to (x0, z0), each coordinate within +-1500.
+void GenerateStreaks();
+
+// Loads and generates everything, in a fixed order (it fixes the random
+// sequence and the order of Textures). Any missing or bad file is fatal.
+void LoadAssets();

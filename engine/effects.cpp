@@ -1,0 +1,188 @@
+#include "engine/effects.h"
+
+#include "engine/text.h"
+#include "engine/textures.h"
+
+#include <GL/gl.h>
+
+int32_t ScreenCopyIndex = 1;
+
+namespace {
+
+// Texture coordinates of the picture inside a 1024 x 512 copy.
+constexpr double CopyS = 0.625;
+constexpr double CopyT = 0.9375;
+
+// Corners top-left, top-right, bottom-right, bottom-left.
+void Quad(float x0, float y0, float x1, float y1, double s0, double t0, double s1, double t1)
+{
+  glBegin(GL_QUADS);
+  glTexCoord2d(s0, t1);
+  glVertex2f(x0, y0);
+  glTexCoord2d(s1, t1);
+  glVertex2f(x1, y0);
+  glTexCoord2d(s1, t0);
+  glVertex2f(x1, y1);
+  glTexCoord2d(s0, t0);
+  glVertex2f(x0, y1);
+  glEnd();
+}
+
+// The picture from a screen copy, over the given overlay rectangle.
+void CopyQuad(float x1, float y1)
+{
+  Quad(0, 0, x1, y1, 0.0, 0.0, CopyS, CopyT);
+}
+
+// A whole square texture over the given overlay rectangle.
+void FullQuad(float x1, float y1)
+{
+  Quad(0, 0, x1, y1, 0.0, 0.0, 1.0, 1.0);
+}
+
+}  // namespace
+
+uint32_t CurrentScreenCopy()
+{
+  return ScreenCopyIndex == 1 ? ScreenCopyA : ScreenCopyB;
+}
+
+uint32_t PreviousScreenCopy()
+{
+  return ScreenCopyIndex == 1 ? ScreenCopyB : ScreenCopyA;
+}
+
+void DrawTrail(float alpha)
+{
+  Begin2D();
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glColor4f(1, 1, 1, alpha);
+  glBindTexture(GL_TEXTURE_2D, PreviousScreenCopy());
+  CopyQuad(639, 479);
+  glDisable(GL_BLEND);
+  End2D();
+}
+
+void CaptureScreen()
+{
+  Begin2D();
+  glBindTexture(GL_TEXTURE_2D, CurrentScreenCopy());
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 640, 480);
+  End2D();
+}
+
+void DrawScreenThumbnail()
+{
+  Begin2D();
+  glDisable(GL_BLEND);
+  glColor4f(1, 1, 1, 1);
+  glBindTexture(GL_TEXTURE_2D, CurrentScreenCopy());
+  CopyQuad(256, 256);
+  End2D();
+}
+
+void CaptureGlowCorner()
+{
+  Begin2D();
+  glBindTexture(GL_TEXTURE_2D, GlowTexture);
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 224, 256, 256);
+  End2D();
+}
+
+void DrawGlowThumbnail()
+{
+  Begin2D();
+  glDisable(GL_BLEND);
+  glColor4f(1, 1, 1, 1);
+  glBindTexture(GL_TEXTURE_2D, GlowTexture);
+  FullQuad(128, 128);
+  End2D();
+}
+
+void BlurPasses(uint8_t buffer[BlurSize * BlurRowBytes], int weight)
+{
+  const unsigned w = static_cast<unsigned>(weight);
+  const unsigned v = 256 - w;
+  auto at = [buffer](int row, int byte) -> uint8_t& { return buffer[row * BlurRowBytes + byte]; };
+  for (int r = 1; r < BlurSize; ++r)
+    for (int b = 0; b < BlurRowBytes; ++b)
+      at(r, b) = static_cast<uint8_t>((w * at(r - 1, b) + v * at(r, b)) >> 8);
+  for (int r = BlurSize - 2; r >= 0; --r)
+    for (int b = 0; b < BlurRowBytes; ++b)
+      at(r, b) = static_cast<uint8_t>((w * at(r + 1, b) + v * at(r, b)) >> 8);
+  for (int r = 0; r < BlurSize; ++r) {
+    for (int x = 1; x < BlurSize; ++x)
+      for (int c = 0; c < 3; ++c)
+        at(r, x * 3 + c) = static_cast<uint8_t>((w * at(r, (x - 1) * 3 + c) + v * at(r, x * 3 + c)) >> 8);
+    for (int x = BlurSize - 2; x >= 0; --x)
+      for (int c = 0; c < 3; ++c)
+        at(r, x * 3 + c) = static_cast<uint8_t>((w * at(r, (x + 1) * 3 + c) + v * at(r, x * 3 + c)) >> 8);
+  }
+}
+
+void BlurCorner(int weight)
+{
+  if (weight < 0)
+    weight = 0;
+  if (weight > 256)
+    weight = 256;
+  uint8_t buffer[BlurSize * BlurRowBytes];
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(0, 480 - BlurSize, BlurSize, BlurSize, GL_RGB, GL_UNSIGNED_BYTE, buffer);
+  BlurPasses(buffer, weight);
+  glBindTexture(GL_TEXTURE_2D, BlurTexture);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, BlurSize, BlurSize, GL_RGB, GL_UNSIGNED_BYTE, buffer);
+  End2D();
+}
+
+void RestoreScreen()
+{
+  Begin2D();
+  glDisable(GL_BLEND);
+  glBindTexture(GL_TEXTURE_2D, CurrentScreenCopy());
+  CopyQuad(640, 480);
+  End2D();
+}
+
+void AddGlow()
+{
+  Begin2D();
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_ONE, GL_ONE);
+  glBindTexture(GL_TEXTURE_2D, BlurTexture);
+  FullQuad(640, 480);
+  glDisable(GL_BLEND);
+  End2D();
+}
+
+void MixBlur(float red, float green, float blue, float alpha)
+{
+  Begin2D();
+  glColor4f(red, green, blue, alpha);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_ALPHA);
+  glBindTexture(GL_TEXTURE_2D, BlurTexture);
+  FullQuad(640, 480);
+  glDisable(GL_BLEND);
+  End2D();
+}
+
+void FlipScreenCopies()
+{
+  ScreenCopyIndex = ScreenCopyIndex == 1 ? 2 : 1;
+}
+
+void SphereMapping(uint8_t on)
+{
+  if (on == 1) {
+    glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    glTexGeni(GL_T, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);
+    glEnable(GL_TEXTURE_GEN_S);
+    glEnable(GL_TEXTURE_GEN_T);
+  } else {
+    glDisable(GL_TEXTURE_GEN_S);
+    glDisable(GL_TEXTURE_GEN_T);
+  }
+}

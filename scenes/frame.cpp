@@ -1,0 +1,426 @@
+#include "scenes/frame.h"
+
+#include "engine/assets.h"
+#include "engine/effects.h"
+#include "engine/text.h"
+#include "engine/textures.h"
+#include "host/timeline.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+const TColour HazeLight = {140 / 255.0f, 130 / 255.0f, 114 / 255.0f, 1};
+const TColour HazeDark = {45 / 255.0f, 33 / 255.0f, 65 / 255.0f, 1};
+
+const uint8_t BeatTable[32] = {1, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0,
+                               0, 0, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+
+// Truncation toward zero that stays defined for values no int64 can hold.
+int64_t TruncSafe(double x)
+{
+  if (!(std::fabs(x) < 9.0e18))
+    return 0;
+  return static_cast<int64_t>(x);
+}
+
+void SetColour(const TColour& c)
+{
+  glColor4f(c.r, c.g, c.b, c.a);
+}
+
+bool IsOneOf(const std::string& name, std::initializer_list<const char*> names)
+{
+  for (const char* candidate : names)
+    if (name == candidate)
+      return true;
+  return false;
+}
+
+void BindNamedTexture(const char* key)
+{
+  glBindTexture(GL_TEXTURE_2D, FindTexture(Textures, key));
+}
+
+}  // namespace
+
+int64_t RoundEven(double x)
+{
+  if (!(std::fabs(x) < 9.0e18))
+    return 0;
+  return static_cast<int64_t>(std::nearbyint(x));
+}
+
+double Frac4(double x)
+{
+  return static_cast<double>(RoundEven(x * 10000) % 10000) / 10000;
+}
+
+int BeatStep(float p)
+{
+  const int step = static_cast<int>(TruncSafe(static_cast<double>(p) * 32 * 4) % 32);
+  return step < 0 ? step + 32 : step;
+}
+
+TWaterBlend WaterBlend(double q)
+{
+  TWaterBlend blend;
+  blend.a = static_cast<int>(TruncSafe(q) % 4);
+  if (blend.a < 0)
+    blend.a += 4;  // a negative phase still picks a height field
+  blend.b = (blend.a + 1) % 4;
+  blend.w = 1 - static_cast<double>(TruncSafe(256 * q) % 256) / 255;
+  return blend;
+}
+
+float TrailAlpha(float trailFactor, int32_t frameElapsed, int32_t frameStep)
+{
+  return static_cast<float>(1 - static_cast<double>(frameElapsed) * trailFactor / frameStep);
+}
+
+void SceneCamera(const TCameraPath& path, float fraction)
+{
+  SampleCameraPath(Camera, path, fraction);
+}
+
+void DrawSky()
+{
+  ApplySkyCamera(Camera);
+  glDisable(GL_DEPTH_TEST);
+  glBindTexture(GL_TEXTURE_2D, SkyModel.Texture);
+  glCallList(SkyModel.ListId);
+  glEnable(GL_DEPTH_TEST);
+  ApplyCamera(Camera);
+}
+
+void BeginSceneFrame()
+{
+  const int w = ScreenWidth;
+  const int h = ScreenHeight;
+  glViewport(0, static_cast<GLint>(RoundEven(h / 8.0)), w, static_cast<GLsizei>(RoundEven(6.0 * h / 8)));
+  glClearColor(0.71f, 0.71f, 0.71f, 1);
+  glClear(GL_DEPTH_BUFFER_BIT);
+  glEnable(GL_NORMALIZE);
+  glShadeModel(GL_SMOOTH);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glColor4f(1, 1, 1, 1);
+  glDepthFunc(GL_LEQUAL);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_LIGHT0);
+  const float ambient[4] = {0, 0, 0, 1};
+  const float diffuse[4] = {1, 1, 1, 1};
+  const float position[4] = {0, 0, -1000, 1};
+  for (int k = 0; k < 4; ++k)
+    LightVector[k] = ambient[k];
+  glLightfv(GL_LIGHT0, GL_AMBIENT, LightVector);
+  for (int k = 0; k < 4; ++k)
+    LightVector[k] = diffuse[k];
+  glLightfv(GL_LIGHT0, GL_DIFFUSE, LightVector);
+  for (int k = 0; k < 4; ++k)
+    LightVector[k] = position[k];
+  glLightfv(GL_LIGHT0, GL_POSITION, LightVector);
+}
+
+void DrawCityChrome()
+{
+  BindNamedTexture("ENVGLOBAL");
+  SphereMapping(1);
+  for (int i = 0; i < CityModels.Count; ++i)
+    if (IsOneOf(CityModels.Names[i], {"WALL", "CAPSULE"}))
+      DrawGeoxSmooth(CityModels.Models[i]);
+  SphereMapping(0);
+}
+
+void DrawCityTextured()
+{
+  glEnable(GL_LIGHTING);
+  for (int i = 0; i < CityModels.Count; ++i) {
+    const std::string& name = CityModels.Names[i];
+    glBindTexture(GL_TEXTURE_2D, FindTexture(Textures, name));
+    if (IsOneOf(name, {"AHOUSE", "BHOUSE", "CHOUSE"}))
+      BindNamedTexture("WALL");
+    else if (IsOneOf(name, {"AROOF", "BROOF", "CROOF"}))
+      BindNamedTexture("FRONT");
+    glColor4f(1, 1, 1, 1);
+    if (IsOneOf(name, {"WALL", "CAPSULE"}))
+      continue;
+    if (name == "TUBE")
+      DrawGeox(CityModels.Models[i], true, false, true);
+    else
+      DrawGeox(CityModels.Models[i], true, true, false);
+  }
+  glDisable(GL_LIGHTING);
+  glDisable(GL_BLEND);
+}
+
+void DrawCityWallOverlay()
+{
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_ALPHA);
+  glBindTexture(GL_TEXTURE_2D, WallEnvTexture);
+  glEnable(GL_LIGHTING);
+  for (int i = 0; i < CityModels.Count; ++i) {
+    glColor4f(1, 1, 1, 1);
+    if (CityModels.Names[i] == "WALL")
+      DrawGeox(CityModels.Models[i], true, true, false);
+  }
+  glDisable(GL_LIGHTING);
+  glDisable(GL_BLEND);
+}
+
+void DrawStreaks(float p, double k, TColour head, TColour tail)
+{
+  glDisable(GL_TEXTURE_2D);
+  glColor4f(1, 1, 1, 1);
+  glBegin(GL_QUADS);
+  for (int i = 0; i < StreakCount; ++i) {
+    const TStreak& s = Streaks[i];
+    const double f = Frac4(i / 5000.0 + k * p);
+    const double x = f * s.x0 + (1 - f) * s.x1;
+    const double z = f * s.z0 + (1 - f) * s.z1;
+    const double y = 35 * std::sin(Pi * f);
+    const double f2 = f + 0.02;
+    const double x2 = f2 * s.x0 + (1 - f2) * s.x1;
+    const double z2 = f2 * s.z0 + (1 - f2) * s.z1;
+    SetColour(head);
+    glVertex3f(static_cast<float>(x - 0.3), static_cast<float>(y), static_cast<float>(z - 0.3));
+    glVertex3f(static_cast<float>(x + 0.3), static_cast<float>(y), static_cast<float>(z + 0.3));
+    SetColour(tail);
+    glVertex3f(static_cast<float>(x2), static_cast<float>(y), static_cast<float>(z2));
+    glVertex3f(static_cast<float>(x2), static_cast<float>(y), static_cast<float>(z2));
+  }
+  glEnd();
+  glColor4f(1, 1, 1, 1);
+}
+
+void DrawSmokeColumn(float p, float x, float y, float z, double rate)
+{
+  glPushMatrix();
+  glTranslatef(x, y, z);
+  for (int i = 0; i < ParticleCount; ++i)
+    ParticlePhase[i] = static_cast<float>(Frac4(i / 500.0 + rate * p));
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glColor4f(1, 1, 1, 1);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, SmogTexture);
+  glDepthMask(GL_FALSE);
+  glBegin(GL_QUADS);
+  for (int i = 0; i < ParticleCount; ++i) {
+    const double f = ParticlePhase[i];
+    const float s = static_cast<float>(65 * f * f * f + 10);
+    glColor4f(1, 1, 1, static_cast<float>(1 - f));
+    const float px = static_cast<float>(f * Particles[i].x);
+    const float py = static_cast<float>(f * Particles[i].y);
+    const float pz = static_cast<float>(f * Particles[i].z);
+    glTexCoord2f(0, 0);
+    glVertex3f(px - s, py - s, pz);
+    glTexCoord2f(1, 0);
+    glVertex3f(px + s, py - s, pz);
+    glTexCoord2f(1, 1);
+    glVertex3f(px + s, py + s, pz);
+    glTexCoord2f(0, 1);
+    glVertex3f(px - s, py + s, pz);
+    glTexCoord2f(0, 0);
+    glVertex3f(px, py - s, pz - s);
+    glTexCoord2f(1, 0);
+    glVertex3f(px, py - s, pz + s);
+    glTexCoord2f(1, 1);
+    glVertex3f(px, py + s, pz + s);
+    glTexCoord2f(0, 1);
+    glVertex3f(px, py + s, pz - s);
+  }
+  glEnd();
+  glDepthMask(GL_TRUE);
+  glDisable(GL_BLEND);
+  glPopMatrix();
+}
+
+void DrawSmokeColumns(float p, double rate)
+{
+  static const TPoint3 Chimneys[5] = {
+      {-137, 400, -352}, {-404, 400, -243}, {395, 400, -68}, {-301, 400, 449}, {232, 400, 387}};
+  for (const TPoint3& c : Chimneys)
+    DrawSmokeColumn(p, c.x, c.y, c.z, rate);
+}
+
+void DrawSun()
+{
+  glColor4f(1, 1, 1, 1);
+  glColor4f(1, 1, 1, 1);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_ONE, GL_ONE);
+  glDepthMask(GL_FALSE);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, SunTexture);
+  const float s = 3000;
+  glBegin(GL_QUADS);
+  glTexCoord2f(0, 0);
+  glVertex3f(-s, -s, s);
+  glTexCoord2f(1, 0);
+  glVertex3f(s, -s, s);
+  glTexCoord2f(1, 1);
+  glVertex3f(s, s, s);
+  glTexCoord2f(0, 1);
+  glVertex3f(-s, s, s);
+  glEnd();
+  glDepthMask(GL_TRUE);
+  glDisable(GL_BLEND);
+}
+
+void DrawGroundHaze(TColour colour)
+{
+  glColor4f(1, 1, 1, 1);
+  glDepthMask(GL_FALSE);
+  glDisable(GL_TEXTURE_2D);
+  glColor4f(1, 1, 1, 1);
+  for (int i = 0; i <= 20; ++i) {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(colour.r, colour.g, colour.b, static_cast<float>((20 - i) / 21.0));
+    const double y = 2.5 * i;
+    glBegin(GL_QUADS);
+    glNormal3f(0, 1, 0);
+    glVertex3d(-2500, y, 2500);
+    glVertex3d(2500, y, 2500);
+    glVertex3d(2500, y, -2500);
+    glVertex3d(-2500, y, -2500);
+    glEnd();
+  }
+  glDisable(GL_BLEND);
+  glDepthMask(GL_TRUE);
+}
+
+void DrawWater(double q)
+{
+  glColor4f(1, 1, 1, 1);
+  glDepthMask(GL_FALSE);
+  glEnable(GL_TEXTURE_2D);
+  BindNamedTexture("WATER");
+  SphereMapping(1);
+  glColor4f(1, 1, 1, 1);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glColor4f(1, 1, 1, 0.5f);
+
+  const TWaterBlend blend = WaterBlend(q);
+  const TGeoxData& from = Terrains[blend.a];
+  const TGeoxData& to = Terrains[blend.b];
+  TGeoxData& water = Terrains[4];
+  const size_t count = std::min({from.Vertices.size(), to.Vertices.size(), water.Vertices.size()});
+  const double w = blend.w;
+  for (size_t v = 0; v < count; ++v) {
+    const GeoxVertex& s = from.Vertices[v];
+    const GeoxVertex& t = to.Vertices[v];
+    GeoxVertex& d = water.Vertices[v];
+    d.x = static_cast<float>(w * s.x + (1 - w) * t.x);
+    d.y = static_cast<float>(w * s.y + (1 - w) * t.y);
+    d.z = static_cast<float>(w * s.z + (1 - w) * t.z);
+    d.nx = static_cast<float>(w * s.nx + (1 - w) * t.nx);
+    d.ny = static_cast<float>(w * s.ny + (1 - w) * t.ny);
+    d.nz = static_cast<float>(w * s.nz + (1 - w) * t.nz);
+  }
+  DrawGeoxSmooth(water);
+  SphereMapping(0);
+  glDisable(GL_BLEND);
+  glDepthMask(GL_TRUE);
+}
+
+void DrawFadeQuad(TColour colour, TFadeBlend blend)
+{
+  glViewport(0, 0, 640, 480);
+  glDisable(GL_DEPTH_TEST);
+  glEnable(GL_BLEND);
+  if (blend == TFadeBlend::Additive)
+    glBlendFunc(GL_ONE, GL_ONE);
+  else
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glColor4f(1, 1, 1, 1);
+  Begin2D();
+  glDisable(GL_CULL_FACE);
+  glDisable(GL_TEXTURE_2D);
+  glBegin(GL_QUADS);
+  SetColour(colour);
+  glVertex2f(0, 0);
+  glVertex2f(static_cast<float>(ScreenWidth), 0);
+  glVertex2f(static_cast<float>(ScreenWidth), static_cast<float>(ScreenHeight));
+  glVertex2f(0, static_cast<float>(ScreenHeight));
+  glEnd();
+  glDisable(GL_BLEND);
+  End2D();
+  glEnable(GL_TEXTURE_2D);
+}
+
+void DrawLetterboxBars()
+{
+  const float w = static_cast<float>(ScreenWidth);
+  const float h = static_cast<float>(ScreenHeight);
+  const float top = static_cast<float>(RoundEven(h / 8.0));
+  const float bottom = static_cast<float>(RoundEven(7.0 * h / 8));
+  glColor4f(1, 1, 1, 1);
+  glViewport(0, 0, 640, 480);
+  glDisable(GL_DEPTH_TEST);
+  glColor4f(1, 1, 1, 1);
+  Begin2D();
+  glDisable(GL_CULL_FACE);
+  glDisable(GL_TEXTURE_2D);
+  glBegin(GL_QUADS);
+  glColor4f(0, 0, 0, 1);
+  glVertex2f(0, 0);
+  glVertex2f(w, 0);
+  glVertex2f(w, top);
+  glVertex2f(0, top);
+  glVertex2f(0, bottom);
+  glVertex2f(w, bottom);
+  glVertex2f(w, h);
+  glVertex2f(0, h);
+  glEnd();
+  End2D();
+  glEnable(GL_TEXTURE_2D);
+  glColor4f(1, 1, 1, 1);
+}
+
+void FinishFrame(float t, float a)
+{
+  TrailFactor = t;
+  DrawTrail(TrailAlpha(TrailFactor, FrameElapsed, FrameStep));
+  CaptureScreen();
+  DrawScreenThumbnail();
+  CaptureGlowCorner();
+  DrawGlowThumbnail();
+  BlurCorner(155);
+  RestoreScreen();
+  MixBlur(1, 1, 1, a);
+  AddGlow();
+  FlipScreenCopies();
+}
+
+void BeatShake(float p, float amplitude)
+{
+  if (BeatTable[BeatStep(p)] != 1)
+    return;
+  const int r1 = NextRandom(10000);
+  const int r2 = NextRandom(10000);
+  const int r3 = NextRandom(10000);
+  glTranslatef(static_cast<float>(amplitude * (r3 / 10000.0 - 0.5)),
+               static_cast<float>(amplitude * (r2 / 10000.0 - 0.5)),
+               static_cast<float>(amplitude * (r1 / 10000.0 - 0.5)));
+}
+
+void StreakRings(float p, float angleStep, float heightStep, double rate)
+{
+  const TColour black = {0, 0, 0, 1};
+  for (int i = 0; i < 6; ++i) {
+    glPushMatrix();
+    glRotatef(angleStep * i, 0, 1, 0);
+    glTranslatef(0, heightStep * i, 0);
+    DrawStreaks(p, rate, black, black);
+    glPopMatrix();
+  }
+}

@@ -1,0 +1,77 @@
+// The common scene frame: the steps every scene composes in its Render, in
+// frame order: SceneCamera, DrawSky, BeginSceneFrame, DrawCityChrome,
+// DrawCityTextured, (the scene's own models), DrawCityWallOverlay,
+// DrawStreaks, DrawSmokeColumns, DrawSun, DrawGroundHaze, DrawWater,
+// DrawFadeQuad, DrawLetterboxBars, FinishFrame, then captions.
+//
+// p is the scene's progress in [0, 1) at the frame's music time; the steps
+// that animate take it as their first argument. Each step leaves the GL state
+// the next one expects:
+// - at the start of Render: full-window viewport, depth test, lighting and
+//   blending off, depth writes on, texturing on, colour white;
+// - after BeginSceneFrame: the 640 x 360 letterbox viewport, depth test on
+//   (GL_LEQUAL), light 0 on but lighting off, texturing on;
+// - after DrawStreaks: texturing off; DrawSmokeColumn, DrawSun and DrawWater
+//   turn it back on, DrawGroundHaze leaves it off;
+// - after DrawFadeQuad and DrawLetterboxBars: full-window viewport, depth test
+//   off, texturing on, colour white, overlay projection loaded.
+// Frac4, BeatStep and WaterBlend are plain arithmetic; the rest issue GL calls.
+#pragma once
+
+#include "engine/camera.h"
+
+#include <cstdint>
+
+struct TColour {
+  float r, g, b, a;
+};
+
+// The dusty haze colours (140, 130, 114) and (45, 33, 65) over 255.
+extern const TColour HazeLight;
+extern const TColour HazeDark;
+
+// 1 on the sixteenth steps that jolt the camera: 0, 2, 6, 10, 20, 22.
+extern const uint8_t BeatTable[32];
+
+// Round halves to even, as every rounding of the frame steps does.
+int64_t RoundEven(double x);
+// The fractional part of x to four decimals: (Round(x * 10000) mod 10000) / 10000
+// with a truncating remainder.
+double Frac4(double x);
+
+// The 32-step pattern position of p: Trunc(p * 128) mod 32.
+int BeatStep(float p);
+
+// Which height fields the water blends at phase q, and the weight of the first.
+struct TWaterBlend {
+  int a, b;
+  double w;
+};
+TWaterBlend WaterBlend(double q);
+
+// The trail alpha FinishFrame hands to DrawTrail.
+float TrailAlpha(float trailFactor, int32_t frameElapsed, int32_t frameStep);
+
+enum class TFadeBlend { Alpha, Additive };
+
+void SceneCamera(const TCameraPath& path, float fraction);
+void DrawSky();
+void BeginSceneFrame();
+void DrawCityChrome();
+void DrawCityTextured();
+void DrawCityWallOverlay();
+// Streaks fly their arch k times over the scene.
+void DrawStreaks(float p, double k, TColour head, TColour tail);
+void DrawSmokeColumn(float p, float x, float y, float z, double rate);
+void DrawSmokeColumns(float p, double rate);
+void DrawSun();
+void DrawGroundHaze(TColour colour);
+void DrawWater(double q);
+void DrawFadeQuad(TColour colour, TFadeBlend blend);
+void DrawLetterboxBars();
+// Trail factor t, blur mix alpha a (1 keeps the picture sharp).
+void FinishFrame(float t, float a);
+// A random jolt of amplitude a on the beat steps; draws three random numbers
+// on those steps and none on the others.
+void BeatShake(float p, float amplitude);
+void StreakRings(float p, float angleStep, float heightStep, double rate);

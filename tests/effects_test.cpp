@@ -1,0 +1,187 @@
+#include "engine/effects.h"
+
+#include "engine/text.h"
+#include "engine/textures.h"
+#include "host/timeline.h"
+#include "scenes/frame.h"
+#include "test_support.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using TBlurBuffer = std::vector<uint8_t>;
+
+TBlurBuffer Pattern()
+{
+  TBlurBuffer buffer(BlurSize * BlurRowBytes);
+  for (size_t i = 0; i < buffer.size(); ++i)
+    buffer[i] = static_cast<uint8_t>((i * 37 + i / 384 * 11) & 0xff);
+  return buffer;
+}
+
+uint8_t& At(TBlurBuffer& b, int row, int x, int c)
+{
+  return b[row * BlurRowBytes + x * 3 + c];
+}
+
+}  // namespace
+
+TEST(BlurPasses, WeightZeroKeepsAndFullWeightFloodsWithTheBottomLeftPixel)
+{
+  TBlurBuffer unchanged = Pattern();
+  BlurPasses(unchanged.data(), 0);
+  EXPECT_EQ(unchanged, Pattern());
+
+  TBlurBuffer flooded = Pattern();
+  const uint8_t corner[3] = {flooded[0], flooded[1], flooded[2]};
+  BlurPasses(flooded.data(), 256);
+  for (int row = 0; row < BlurSize; ++row)
+    for (int x = 0; x < BlurSize; ++x)
+      for (int c = 0; c < 3; ++c)
+        ASSERT_EQ(At(flooded, row, x, c), corner[c]) << row << "," << x;
+}
+
+TEST(BlurPasses, SpreadsOneBrightPixelByHand)
+{
+  // One bright red pixel in row 0, column 0, weight 128: each pass halves as
+  // it goes, (128 * previous + 128 * own) >> 8.
+  TBlurBuffer b(BlurSize * BlurRowBytes, 0);
+  At(b, 0, 0, 0) = 200;
+  BlurPasses(b.data(), 128);
+  // Up, column 0: 200, 100, 50, 25, 12, 6, 3, 1, 0.
+  // Down from row 7: 0, 1, 3, 7, 16, 33, 66, 133 (row 0).
+  // Right along row 0: 133, 66, 33, 16, 8, 4, 2, 1, 0.
+  // Left from column 7: 0, 1, 2, 5, 10, 21, 43 (column 1), 88 (column 0).
+  EXPECT_EQ(At(b, 0, 0, 0), 88);
+  EXPECT_EQ(At(b, 0, 1, 0), 43);
+  // Row 1 was 66 after the down pass: right 66, 33, 16, 8, 4, 2, 1, 0; left
+  // 0, 1, 2, 5, 10, 21, 43.
+  EXPECT_EQ(At(b, 1, 0, 0), 43);
+  EXPECT_EQ(At(b, 0, 0, 1), 0);
+  EXPECT_EQ(At(b, 0, 0, 2), 0);
+  EXPECT_EQ(At(b, 127, 127, 0), 0);
+}
+
+TEST(ScreenCopies, FlipAlternatesAndTwoFlipsReadTheCopyJustWritten)
+{
+  ScreenCopyA = 11;
+  ScreenCopyB = 22;
+  ScreenCopyIndex = 1;
+  EXPECT_EQ(CurrentScreenCopy(), 11u);
+  EXPECT_EQ(PreviousScreenCopy(), 22u);
+  FlipScreenCopies();
+  EXPECT_EQ(ScreenCopyIndex, 2);
+  EXPECT_EQ(CurrentScreenCopy(), 22u);
+  FlipScreenCopies();
+  EXPECT_EQ(PreviousScreenCopy(), 22u);
+  ScreenCopyIndex = 1;
+}
+
+namespace {
+
+class EffectsPixelTest : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    std::string error;
+    ASSERT_TRUE(UseHeadlessContext(error)) << error;
+    if (ScreenCopyA == 0 || ScreenCopyA == 11) {
+      ScreenCopyA = CreateRenderTarget(1024, 512);
+      ScreenCopyB = CreateRenderTarget(1024, 512);
+      GlowTexture = CreateRenderTarget(256, 256);
+      BlurTexture = CreateRenderTarget(128, 128);
+    }
+    ScreenCopyIndex = 1;
+    glViewport(0, 0, 640, 480);
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+  }
+  void Fill(float r, float g, float b)
+  {
+    glClearColor(r, g, b, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+  }
+};
+
+}  // namespace
+
+TEST_F(EffectsPixelTest, TrailAlphaFollowsTheFrameLength)
+{
+  struct {
+    int32_t elapsed;
+    float alpha;
+  } cases[] = {{20, 0.7f}, {80, -0.2f}, {40, 0.4f}};
+  for (const auto& c : cases)
+    EXPECT_NEAR(TrailAlpha(0.3f, c.elapsed, 20), c.alpha, 1e-6) << c.elapsed;
+
+  // Last frame red, this frame blue: alpha 0.7 mixes, a negative alpha
+  // leaves the new picture, alpha 1 shows the old one except the last row
+  // and column.
+  struct {
+    float alpha;
+    int red, blue;
+  } pictures[] = {{0.7f, 178, 77}, {-0.2f, 0, 255}, {1.0f, 255, 0}};
+  for (const auto& c : pictures) {
+    Fill(1, 0, 0);
+    CaptureScreen();
+    FlipScreenCopies();
+    Fill(0, 0, 1);
+    DrawTrail(c.alpha);
+    const std::vector<uint8_t> frame = ReadFrame();
+    EXPECT_NEAR(PixelAt(frame, 320, 240).r, c.red, 2) << c.alpha;
+    EXPECT_NEAR(PixelAt(frame, 320, 240).b, c.blue, 2) << c.alpha;
+    if (c.alpha == 1.0f) {
+      EXPECT_EQ(PixelAt(frame, 639, 240).b, 255);
+      EXPECT_EQ(PixelAt(frame, 320, 479).b, 255);
+    }
+  }
+}
+
+TEST_F(EffectsPixelTest, LetterboxBarsCoverExactlySixtyRowsTopAndBottom)
+{
+  Fill(1, 1, 1);
+  DrawLetterboxBars();
+  const std::vector<uint8_t> frame = ReadFrame();
+  for (int y : {0, 59, 420, 479})
+    EXPECT_EQ(PixelAt(frame, 100, y).g, 0) << y;
+  for (int y : {60, 240, 419})
+    EXPECT_EQ(PixelAt(frame, 100, y).g, 255) << y;
+}
+
+TEST_F(EffectsPixelTest, FadeQuadsDarkenAndFlash)
+{
+  struct {
+    TColour colour;
+    TFadeBlend blend;
+    int grey;
+  } cases[] = {
+      {{0, 0, 0, 1}, TFadeBlend::Alpha, 0},
+      {{0, 0, 0, 0.5f}, TFadeBlend::Alpha, 64},
+      {{1, 1, 1, 1}, TFadeBlend::Additive, 255},
+      {{0.25f, 0.25f, 0.25f, 1}, TFadeBlend::Additive, 192},
+  };
+  for (const auto& c : cases) {
+    Fill(0.5f, 0.5f, 0.5f);
+    DrawFadeQuad(c.colour, c.blend);
+    const std::vector<uint8_t> frame = ReadFrame();
+    for (TPixel p : {PixelAt(frame, 0, 0), PixelAt(frame, 639, 479), PixelAt(frame, 320, 240)})
+      EXPECT_NEAR(p.g, c.grey, 2);
+  }
+}
+
+TEST_F(EffectsPixelTest, FinishFrameWithSharpMixAddsTheGlowOfTheBlur)
+{
+  // A uniform picture blurs to itself; mix alpha 1 keeps it and the glow adds
+  // the blur once more. An 80 ms frame leaves no trail of older pictures.
+  Fill(0.25f, 0.25f, 0.25f);
+  FrameElapsed = 80;
+  FrameStep = 20;
+  FinishFrame(0.3f, 1.0f);
+  const std::vector<uint8_t> frame = ReadFrame();
+  EXPECT_NEAR(PixelAt(frame, 320, 240).r, 2 * 64, 2);
+  EXPECT_EQ(ScreenCopyIndex, 2);
+}
