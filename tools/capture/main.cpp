@@ -1,0 +1,216 @@
+// Renders the demo headless, with no window and no audio device, on a music
+// clock that advances exactly --step ms per frame. Frames go to PNG files, a
+// video (through ffmpeg, with the soundtrack) or a contact sheet.
+#include "png.h"
+#include "sheet.h"
+
+#include "engine/framebuffer.h"
+#include "engine/headless.h"
+#include "engine/paths.h"
+#include "host/timeline.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct TOptions {
+  std::string Data = ".";
+  int32_t From = 0;
+  int32_t To = LastFrameTime;
+  int32_t Step = 20;
+  std::string Frames;
+  std::string Video;
+  std::string Startup;
+  std::string Sheet;
+};
+
+const char* const Usage =
+    "usage: mvrk_capture [--data DIR] [--from MS] [--to MS] [--step MS]\n"
+    "                    [--frames DIR] [--video FILE] [--startup FILE] [--sheet FILE]\n"
+    "Renders the demo headless at music times from, from + step, ... up to to\n"
+    "(at most 223999).\n";
+
+[[noreturn]] void Fail(const std::string& message)
+{
+  std::fprintf(stderr, "mvrk_capture: %s\n", message.c_str());
+  std::exit(1);
+}
+
+bool ParseTime(const char* text, int32_t& value)
+{
+  char* end = nullptr;
+  errno = 0;
+  const long parsed = std::strtol(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || parsed < 0 || parsed > 100000000)
+    return false;
+  value = static_cast<int32_t>(parsed);
+  return true;
+}
+
+TOptions ParseOptions(int argc, char** argv)
+{
+  TOptions options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string flag = argv[i];
+    if (flag == "--help" || flag == "-h") {
+      std::fputs(Usage, stdout);
+      std::exit(0);
+    }
+    if (i + 1 >= argc)
+      Fail(flag + " needs a value\n" + Usage);
+    const char* value = argv[++i];
+    int32_t* time = nullptr;
+    if (flag == "--data")
+      options.Data = value;
+    else if (flag == "--frames")
+      options.Frames = value;
+    else if (flag == "--video")
+      options.Video = value;
+    else if (flag == "--startup")
+      options.Startup = value;
+    else if (flag == "--sheet")
+      options.Sheet = value;
+    else if (flag == "--from")
+      time = &options.From;
+    else if (flag == "--to")
+      time = &options.To;
+    else if (flag == "--step")
+      time = &options.Step;
+    else
+      Fail("unknown option " + flag + "\n" + Usage);
+    if (time && !ParseTime(value, *time))
+      Fail(flag + " takes a whole number of milliseconds, not \"" + value + "\"");
+  }
+  if (options.Step < 1)
+    Fail("--step must be at least 1 ms");
+  if (options.To > LastFrameTime)
+    options.To = LastFrameTime;
+  if (options.From > options.To)
+    Fail("--from " + std::to_string(options.From) + " is after --to " + std::to_string(options.To));
+  return options;
+}
+
+std::string Absolute(const std::string& path)
+{
+  if (path.empty() || path[0] == '/')
+    return path;
+  char cwd[4096];
+  if (!::getcwd(cwd, sizeof cwd))
+    Fail("cannot read the working directory");
+  return std::string(cwd) + "/" + path;
+}
+
+void SavePng(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height)
+{
+  std::string error;
+  if (!WritePng(path, width, height, rgb, error))
+    Fail(path + ": " + error);
+}
+
+// ffmpeg reading raw RGB frames on its standard input and the soundtrack
+// from the first frame's time on.
+FILE* OpenVideo(const TOptions& options, const std::string& soundtrack)
+{
+  if (std::system("command -v ffmpeg > /dev/null 2>&1") != 0)
+    Fail("--video needs ffmpeg, which is not installed");
+  char rate[32];
+  std::snprintf(rate, sizeof rate, "%d/%d", 1000, options.Step);
+  char offset[32];
+  std::snprintf(offset, sizeof offset, "%.3f", options.From / 1000.0);
+  char length[32];
+  std::snprintf(length, sizeof length, "%.3f",
+                ((options.To - options.From) / options.Step + 1) * options.Step / 1000.0);
+  const std::string command = std::string("ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s 640x480 -r ") +
+                              rate + " -i - -ss " + offset + " -i '" + soundtrack +
+                              "' -map 0:v -map 1:a -t " + length +
+                              " -c:v libx264 -preset veryfast -crf 20 -pix_fmt yuv420p -c:a aac -b:a 192k '" +
+                              options.Video + "'";
+  FILE* pipe = ::popen(command.c_str(), "w");
+  if (!pipe)
+    Fail("cannot start ffmpeg");
+  return pipe;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  TOptions options = ParseOptions(argc, argv);
+  for (std::string* path : {&options.Frames, &options.Video, &options.Startup, &options.Sheet})
+    *path = Absolute(*path);
+  if (options.Frames.empty() && options.Video.empty() && options.Startup.empty() && options.Sheet.empty())
+    Fail("nothing to write: give --frames, --video, --startup or --sheet\n" + std::string(Usage));
+  if (::chdir(options.Data.c_str()) != 0)
+    Fail("cannot enter the content directory " + options.Data + ": " + std::strerror(errno));
+
+  std::string soundtrack;
+  if (!options.Video.empty()) {
+    soundtrack = Absolute(ResolvePath("data\\soundtrack.ogg"));
+    if (::access(soundtrack.c_str(), R_OK) != 0)
+      Fail(soundtrack + ": " + std::strerror(errno) + " (the video needs the soundtrack)");
+  }
+  if (!options.Frames.empty() && ::access(options.Frames.c_str(), W_OK) != 0)
+    Fail(options.Frames + ": " + std::strerror(errno));
+
+  MaskFloatingPointExceptions();
+  std::string error;
+  if (!CreateHeadlessContext(error))
+    Fail("no headless GL context: " + error);
+
+  const auto started = std::chrono::steady_clock::now();
+  std::vector<uint8_t> frame;
+  SetupViewport(FrameWidth, FrameHeight);
+  TScriptedClock clock;
+  InitDemo(clock, [&] {
+    if (options.Startup.empty())
+      return;
+    ReadFramePixels(frame);
+    SavePng(options.Startup, frame, FrameWidth, FrameHeight);
+  });
+  const double startup =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::fprintf(stderr, "start-up took %.2f s\n", startup);
+
+  FILE* video = options.Video.empty() ? nullptr : OpenVideo(options, soundtrack);
+  TContactSheet sheet(FrameWidth, FrameHeight, 4, 6);
+  const int64_t total = (options.To - options.From) / options.Step + 1;
+  int64_t done = 0;
+  auto lastReport = std::chrono::steady_clock::now();
+  for (int64_t t = options.From; t <= options.To; t += options.Step) {
+    const int32_t time = static_cast<int32_t>(t);
+    clock.Script({time, static_cast<int32_t>(time + options.Step)});
+    DrawFrame(clock);
+    ReadFramePixels(frame);
+    if (!options.Frames.empty()) {
+      char name[32];
+      std::snprintf(name, sizeof name, "/%06d.png", time);
+      SavePng(options.Frames + name, frame, FrameWidth, FrameHeight);
+    }
+    if (video && std::fwrite(frame.data(), 1, frame.size(), video) != frame.size())
+      Fail("ffmpeg stopped taking frames (" + options.Video + ")");
+    if (!options.Sheet.empty())
+      sheet.Add(frame, time);
+    ++done;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastReport > std::chrono::seconds(5) || done == total) {
+      lastReport = now;
+      const double elapsed = std::chrono::duration<double>(now - started).count() - startup;
+      std::fprintf(stderr, "frame %lld of %lld (music %d ms), %.1f frames/s\n",
+                   static_cast<long long>(done), static_cast<long long>(total), time,
+                   done / (elapsed > 0 ? elapsed : 1));
+    }
+  }
+  if (video && ::pclose(video) != 0)
+    Fail("ffmpeg failed to write " + options.Video);
+  if (!options.Sheet.empty())
+    SavePng(options.Sheet, sheet.Pixels(), sheet.Width(), sheet.Height());
+  return 0;
+}
