@@ -1,0 +1,78 @@
+#include "scenes/shots.h"
+
+#include "engine/assets.h"
+#include "engine/effects.h"
+#include "engine/textures.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Truncation toward zero; values no int64 can hold give 0.
+int64_t TruncToInt(double x)
+{
+  if (!(std::fabs(x) < 9.0e18))
+    return 0;
+  return static_cast<int64_t>(x);
+}
+
+}  // namespace
+
+bool InsideRange(double x, double lo, double hi)
+{
+  return lo <= x && x <= hi;
+}
+
+TShot ChooseShot(float p, int shots, double pace)
+{
+  int64_t k = TruncToInt(static_cast<double>(p) * shots) % shots;
+  if (k < 0)
+    k += shots;  // a negative p still names one of the paths
+  TShot shot;
+  shot.Index = static_cast<int>(k);
+  shot.Fraction = static_cast<float>((p - static_cast<double>(k) / shots) * pace);
+  return shot;
+}
+
+double ShotPulse(float p, int shots)
+{
+  return static_cast<double>(RoundEven(1000.0 * shots * p) % 1000) / 1000;
+}
+
+TFade BlackFade(double u)
+{
+  const double s = std::sin(u);
+  return TFade{{0, 0, 0, static_cast<float>(1 - s * s)}, TFadeBlend::Alpha};
+}
+
+TFade WhiteFlash(double u)
+{
+  const float c = static_cast<float>(1 - std::sqrt(std::sqrt(std::sin(u))));
+  return TFade{{c, c, c, 1}, TFadeBlend::Additive};
+}
+
+float CaptionAdvance(float p)
+{
+  return static_cast<float>(40 + 25.0 * p);
+}
+
+void DrawWobblaModels()
+{
+  glEnable(GL_LIGHTING);
+  glEnable(GL_TEXTURE_2D);
+  glBindTexture(GL_TEXTURE_2D, FindTexture(Textures, "WOBBLAENV"));
+  SphereMapping(1);
+  const int count = std::min(WobblaModels.Count, static_cast<int32_t>(WobblaModels.Models.size()));
+  for (int i = 0; i < count; ++i) {
+    glColor4f(1, 1, 1, 1);
+    if (i == count - 1)
+      glBindTexture(GL_TEXTURE_2D, FindTexture(Textures, "WOBBLAENVRED"));
+    glCallList(WobblaModels.Models[i].ListId);
+  }
+  SphereMapping(0);
+  glDisable(GL_LIGHTING);
+  glColor4f(1, 1, 1, 1);
+}
