@@ -27,6 +27,13 @@ void WriteText(const std::string& path, const std::string& text);
 // false with a reason when no GL is available on this machine.
 bool UseHeadlessContext(std::string& error);
 
+// Runs the demo's whole start-up (InitDemo: render targets, font, assets,
+// every scene's Prepare) once per process in the headless context, on the
+// generated content in $MVRK_TEST_CONTENT, which becomes the working
+// directory. Returns false with a reason when there is no content or GL;
+// tests then skip.
+bool UseStartedDemo(std::string& error);
+
 // The frame read back as RGB, top row first, and one pixel of it.
 struct TPixel {
   int r, g, b;

@@ -10,15 +10,15 @@ if ! command -v xvfb-run > /dev/null || ! command -v xdotool > /dev/null; then
   exit 77
 fi
 
+CONTENT=${MVRK_TEST_CONTENT:-}
+if [ -z "$CONTENT" ] || [ ! -d "$CONTENT/data" ]; then
+  echo "no generated content in MVRK_TEST_CONTENT; run through ctest"
+  exit 1
+fi
+# The demo writes default.camera into its working directory: work on a copy.
 DATA=$(mktemp -d /tmp/mvrk_window_XXXXXX)
 trap 'rm -rf "$DATA"' EXIT
-if [ -x "$BUILD/mvrk_content" ]; then
-  "$BUILD/mvrk_content" "$DATA" > /dev/null || { echo "content generation failed"; exit 1; }
-else
-  # Before the content generator exists the demo only needs the placeholder path.
-  mkdir -p "$DATA/data"
-  head -c 160 /dev/zero > "$DATA/data/default.camera"
-fi
+cp -r "$CONTENT"/. "$DATA"/
 
 cat > "$DATA/drive.sh" <<'DRIVE'
 #!/bin/bash

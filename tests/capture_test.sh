@@ -1,0 +1,56 @@
+#!/bin/bash
+# The capture tool on generated content: the whole timeline at a coarse step
+# as PNG frames and a contact sheet, the start-up screen, and a short video
+# with the soundtrack. Then the tool's refusals of bad arguments.
+set -uo pipefail
+BUILD=$(cd "$1" && pwd)
+CONTENT=${MVRK_TEST_CONTENT:-}
+if [ -z "$CONTENT" ] || [ ! -d "$CONTENT/data" ]; then
+  echo "no generated content in MVRK_TEST_CONTENT; run through ctest"
+  exit 1
+fi
+OUT=$(mktemp -d /tmp/mvrk_capture_XXXXXX)
+trap 'rm -rf "$OUT"' EXIT
+CAPTURE=$BUILD/mvrk_capture
+fail() { echo "FAIL: $*"; exit 1; }
+
+mkdir -p "$OUT/frames"
+"$CAPTURE" --data "$CONTENT" --from 0 --to 223999 --step 16000 --frames "$OUT/frames" \
+  --sheet "$OUT/sheet.png" --startup "$OUT/startup.png" 2> "$OUT/log" || { cat "$OUT/log"; fail "whole timeline"; }
+count=$(ls "$OUT/frames" | wc -l)
+[ "$count" -eq 14 ] || fail "expected 14 frames (0 to 208000 by 16000), got $count"
+for name in 000000 016000 208000; do
+  [ -s "$OUT/frames/$name.png" ] || fail "frame $name.png missing"
+done
+# PNG header: width 640, height 480, 8 bits, colour type 2 (RGB).
+header=$(od -An -tx1 -j16 -N10 "$OUT/frames/000000.png" | tr -d ' \n')
+[ "$header" = "00000280000001e00802" ] || fail "frame is not a 640 x 480 RGB PNG ($header)"
+[ -s "$OUT/sheet.png" ] || fail "no contact sheet"
+[ -s "$OUT/startup.png" ] || fail "no start-up screen"
+grep -q "start-up took" "$OUT/log" || fail "no start-up time reported"
+
+if command -v ffmpeg > /dev/null; then
+  "$CAPTURE" --data "$CONTENT" --from 100000 --to 101960 --step 40 --video "$OUT/clip.mp4" 2> "$OUT/log" \
+    || { cat "$OUT/log"; fail "video"; }
+  streams=$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$OUT/clip.mp4" | sort | tr '\n' ' ')
+  [ "$streams" = "audio video " ] || fail "video streams: $streams"
+  duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$OUT/clip.mp4")
+  awk -v d="$duration" 'BEGIN { exit !(d > 1.9 && d < 2.2) }' || fail "video lasts $duration s, not 2"
+  frames=$(ffprobe -v error -count_frames -select_streams v -show_entries stream=nb_read_frames -of csv=p=0 "$OUT/clip.mp4")
+  [ "$frames" -eq 50 ] || fail "video has $frames frames, not 50"
+fi
+
+# Bad arguments end with a clear message and a non-zero status.
+while IFS='|' read -r args message; do
+  out=$("$CAPTURE" $args 2>&1) && fail "accepted: $args"
+  echo "$out" | grep -q -- "$message" || fail "for '$args' expected '$message', got: $out"
+done <<CASES
+--data $CONTENT --step 0 --sheet $OUT/x.png|--step must be at least 1
+--data $CONTENT --from 5000 --to 1000 --sheet $OUT/x.png|is after --to
+--data $CONTENT --from abc --sheet $OUT/x.png|whole number of milliseconds
+--data $CONTENT|nothing to write
+--data $OUT/missing --sheet $OUT/x.png|cannot enter the content directory
+--data $CONTENT --bogus 1|unknown option
+--data $OUT --to 100 --sheet $OUT/x.png|font.jpg
+CASES
+echo "capture tests passed"
