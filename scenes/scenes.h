@@ -14,12 +14,36 @@ public:
   void Prepare() override;
 };
 
-class tscene_hum : public mve_genericscene {};
-class tscene_prefall : public mve_genericscene {};
-class tscene_balance : public mve_genericscene {};
-class tscene_fall : public mve_genericscene {};
-class tscene_water : public mve_genericscene {};
-class tscene_wobbler : public mve_genericscene {};
+class tscene_hum : public mve_genericscene {
+public:
+  void Render(int32_t t) override;
+  void Prepare() override;
+};
+class tscene_prefall : public mve_genericscene {
+public:
+  void Render(int32_t t) override;
+  void Prepare() override;
+};
+class tscene_balance : public mve_genericscene {
+public:
+  void Render(int32_t t) override;
+  void Prepare() override;
+};
+class tscene_fall : public mve_genericscene {
+public:
+  void Render(int32_t t) override;
+  void Prepare() override;
+};
+class tscene_water : public mve_genericscene {
+public:
+  void Render(int32_t t) override;
+  void Prepare() override;
+};
+class tscene_wobbler : public mve_genericscene {
+public:
+  void Render(int32_t t) override;
+  void Prepare() override;
+};
 class tscene_rush : public mve_genericscene {};
 class tscene_capped : public mve_genericscene {};
 class tscene_jump : public mve_genericscene {};

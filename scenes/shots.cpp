@@ -76,3 +76,19 @@ void DrawWobblaModels()
   glDisable(GL_LIGHTING);
   glColor4f(1, 1, 1, 1);
 }
+
+void DrawModelLit(const TGeoxScene& scene, int i)
+{
+  glBindTexture(GL_TEXTURE_2D, FindTexture(Textures, scene.Names[i]));
+  glEnable(GL_LIGHTING);
+  DrawGeox(scene.Models[i], true, false, true);
+  glDisable(GL_LIGHTING);
+}
+
+void PlaceHumanModels(float z)
+{
+  const float s = 1 / 70.0f;
+  glRotatef(180, 0, 1, 0);
+  glTranslatef(-50, 239.8f, z);
+  glScalef(s, s, s);
+}

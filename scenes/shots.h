@@ -5,9 +5,10 @@
 //
 // p is a scene's progress in [0, 1) held as a float; the arithmetic on it is
 // done in double. Angles are radians. Everything here is plain arithmetic
-// except DrawWobblaModels, which issues GL calls.
+// except the drawing functions at the end, which issue GL calls.
 #pragma once
 
+#include "engine/geox.h"
 #include "scenes/frame.h"
 
 // lo <= x <= hi, inclusive at both ends.
@@ -48,3 +49,12 @@ float CaptionAdvance(float p);
 // lighting and texturing on; leaves lighting and sphere mapping off,
 // texturing on and the colour white.
 void DrawWobblaModels();
+
+// Entry i of scene, smooth-shaded and lit (default material) with the texture
+// of its own name. Lighting is off again afterwards.
+void DrawModelLit(const TGeoxScene& scene, int i);
+
+// The human models stand in the city turned half round about y, at
+// (-50, 239.8, z) and 1/70 of their modelled size. Multiplies the modelview
+// matrix; the caller pushes and pops it.
+void PlaceHumanModels(float z);

@@ -1,0 +1,75 @@
+#include "scenes/firsthalf.h"
+#include "scenes/scenes.h"
+
+#include "engine/text.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <string>
+
+TCameraPath WobblerPaths[4] = {};
+
+TWobblerFrame PlanWobblerFrame(float p)
+{
+  TWobblerFrame frame;
+  // Every shot opens as its blurred copy and sharpens until the next cut.
+  frame.FadeLevel = static_cast<float>(std::sqrt(ShotPulse(p, 4)));
+  frame.Shot = ChooseShot(p, 4, 2);
+  frame.CaptionAdvance = CaptionAdvance(p);
+  frame.WhiteLetterAlpha = p;
+  return frame;
+}
+
+namespace {
+
+// Three copies of the black streak field at fixed angles and heights, all
+// drifting with one phase, ten times slower than over the city.
+void DrawStreakFields(float p)
+{
+  const TColour black = {0, 0, 0, 1};
+  const struct {
+    float angle, height;
+  } fields[3] = {{0, 50}, {60, 60}, {96, 70}};
+  for (const auto& field : fields) {
+    glPushMatrix();
+    if (field.angle != 0)
+      glRotatef(field.angle, 0, 1, 0);
+    glTranslatef(0, field.height, 0);
+    DrawStreaks(p, 0.4, black, black);
+    glPopMatrix();
+  }
+}
+
+}  // namespace
+
+void tscene_wobbler::Prepare()
+{
+  for (int i = 0; i < 4; ++i)
+    LoadCameraPath(WobblerPaths[i], "data\\scene_wobbler" + std::to_string(i) + ".camera");
+}
+
+void tscene_wobbler::Render(int32_t t)
+{
+  const float p = Progress(t);
+  const TWobblerFrame frame = PlanWobblerFrame(p);
+
+  FadeLevel = frame.FadeLevel;
+  SceneCamera(WobblerPaths[frame.Shot.Index], frame.Shot.Fraction);
+  DrawSky();
+  BeginSceneFrame();
+  DrawStreakFields(p);
+  DrawWobblaModels();
+  DrawSun();
+  // The haze layers stand twice as far apart as over the city.
+  glPushMatrix();
+  glScalef(1, 2, 1);
+  DrawGroundHaze(HazeLight);
+  glPopMatrix();
+  DrawLetterboxBars();
+  FinishFrame(0.3f, FadeLevel);
+  // The white E lands on the leading blank and completes EMOTION.
+  DrawText(" MOTION", FontTexture, 320, 420, 50, 50, frame.CaptionAdvance, 0, 0, 0, 1);
+  DrawText("E      ", FontTexture, 320, 420, 50, 50, frame.CaptionAdvance, 1, 1, 1,
+           frame.WhiteLetterAlpha);
+}
