@@ -44,10 +44,38 @@ public:
   void Render(int32_t t) override;
   void Prepare() override;
 };
-class tscene_rush : public mve_genericscene {};
-class tscene_capped : public mve_genericscene {};
-class tscene_jump : public mve_genericscene {};
-class tscene_atom : public mve_genericscene {};
-class tscene_outro : public mve_genericscene {};
-class tscene_last : public mve_genericscene {};
-class tscene_movrik : public mve_genericscene {};
+class tscene_rush : public mve_genericscene {
+public:
+  void Render(int32_t t) override;
+  void Prepare() override;
+};
+class tscene_capped : public mve_genericscene {
+public:
+  void Render(int32_t t) override;
+  void Prepare() override;
+};
+class tscene_jump : public mve_genericscene {
+public:
+  void Render(int32_t t) override;
+  void Prepare() override;
+};
+class tscene_atom : public mve_genericscene {
+public:
+  void Render(int32_t t) override;
+  void Prepare() override;
+};
+class tscene_outro : public mve_genericscene {
+public:
+  void Render(int32_t t) override;
+  void Prepare() override;
+};
+class tscene_last : public mve_genericscene {
+public:
+  void Render(int32_t t) override;
+  void Prepare() override;
+};
+class tscene_movrik : public mve_genericscene {
+public:
+  void Render(int32_t t) override;
+  void Prepare() override;
+};

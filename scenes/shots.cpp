@@ -77,6 +77,18 @@ void DrawWobblaModels()
   glColor4f(1, 1, 1, 1);
 }
 
+void DrawArounderModel()
+{
+  glDisable(GL_BLEND);
+  glDepthMask(GL_TRUE);
+  glDisable(GL_TEXTURE_2D);
+  glEnable(GL_LIGHTING);
+  glColor4f(1, 1, 1, 1);
+  glCallList(ArounderModel.ListId);
+  glDisable(GL_LIGHTING);
+  glColor4f(1, 1, 1, 1);
+}
+
 void DrawModelLit(const TGeoxScene& scene, int i)
 {
   glBindTexture(GL_TEXTURE_2D, FindTexture(Textures, scene.Names[i]));

@@ -50,6 +50,11 @@ float CaptionAdvance(float p);
 // texturing on and the colour white.
 void DrawWobblaModels();
 
+// ArounderModel from its display list: opaque, lit with the default material,
+// untextured, writing depth. Leaves blending, lighting and texturing off and
+// the colour white.
+void DrawArounderModel();
+
 // Entry i of scene, smooth-shaded and lit (default material) with the texture
 // of its own name. Lighting is off again afterwards.
 void DrawModelLit(const TGeoxScene& scene, int i);

@@ -1,0 +1,83 @@
+#include "scenes/scenes.h"
+
+#include "engine/assets.h"
+#include "engine/camera.h"
+#include "engine/effects.h"
+#include "engine/geox.h"
+#include "engine/text.h"
+#include "engine/textures.h"
+#include "scenes/frame.h"
+#include "scenes/plans.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+
+TCameraPath JumpPaths[4] = {};
+
+TJumpPlan JumpPlan(float p)
+{
+  TJumpPlan plan;
+  plan.Shot = ChooseShot(p, 4, 2);
+  plan.FadeLevel = std::sqrt(static_cast<float>(ShotPulse(p, 4)));
+  plan.StreakRings = p < 0.75f;
+  plan.RingP = p / 3;
+  plan.Water = !plan.StreakRings;
+  plan.WaterPhase = 12.0 * p;
+  plan.CaptionAdvance = static_cast<float>(40 + 10.0 * p);
+  plan.CaptionAlpha = p;
+  return plan;
+}
+
+void tscene_jump::Prepare()
+{
+  LoadCameraPath(JumpPaths[0], "data\\scene_kuba0.camera");
+  LoadCameraPath(JumpPaths[1], "data\\scene_kuba1.camera");
+  LoadCameraPath(JumpPaths[2], "data\\scene_kuba2.camera");
+  LoadCameraPath(JumpPaths[3], "data\\scene_kuba3.camera");
+}
+
+void tscene_jump::Render(int32_t t)
+{
+  const float p = Progress(t);
+  const TJumpPlan plan = JumpPlan(p);
+  FadeLevel = plan.FadeLevel;
+
+  SceneCamera(JumpPaths[plan.Shot.Index], plan.Shot.Fraction);
+  DrawSky();
+  BeginSceneFrame();
+  BeatShake(p, 7);
+
+  // The kuba figure, textured, with the sphere-mapped net added exactly on
+  // top of it (the depth test passes on equal depth).
+  glDisable(GL_LIGHTING);
+  glEnable(GL_TEXTURE_2D);
+  glColor4f(1, 1, 1, 1);
+  glBindTexture(GL_TEXTURE_2D, FindTexture(Textures, "KUBA"));
+  glPushMatrix();
+  glScalef(0.4f, 0.4f, 0.4f);
+  DrawGeoxTextured(KubaModel);
+  SphereMapping(1);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_ONE, GL_ONE);
+  glBindTexture(GL_TEXTURE_2D, FindTexture(Textures, "NET"));
+  DrawGeoxSmooth(KubaModel);
+  glDisable(GL_BLEND);
+  SphereMapping(0);
+  glPopMatrix();
+  glColor4f(1, 1, 1, 1);
+
+  if (plan.StreakRings)
+    StreakRings(plan.RingP, 33, 18, 4);
+  DrawSun();
+  if (plan.Water) {
+    DrawGroundHaze(HazeDark);
+    DrawWater(plan.WaterPhase);
+  } else {
+    DrawGroundHaze(HazeLight);
+  }
+  DrawLetterboxBars();
+  FinishFrame(0.3f, FadeLevel);
+  DrawText("CREATE ME", FontTexture, 320, 420, 50, 50, plan.CaptionAdvance, 0, 0, 0,
+           plan.CaptionAlpha);
+}
