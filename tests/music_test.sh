@@ -1,0 +1,26 @@
+#!/bin/bash
+# Generates the soundtrack with the build's mvrk_music and checks the file
+# with mvrk_music_check (format, length, peak, fade, level, drum hits on the
+# beat-shake steps, changes at the scene boundaries).
+#   bash music_test.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+build=$1
+for program in mvrk_music mvrk_music_check; do
+  if [ ! -x "$build/$program" ]; then
+    echo "$program is not built"
+    exit 1
+  fi
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+"$build/mvrk_music" "$work/soundtrack.ogg"
+"$build/mvrk_music_check" "$work/soundtrack.ogg"
+
+# The checker must reject what is not a soundtrack.
+head -c 5000 "$work/soundtrack.ogg" > "$work/cut.ogg"
+if "$build/mvrk_music_check" "$work/cut.ogg" > "$work/cut.log" 2>&1; then
+  echo "the checker accepted a file cut after 5000 bytes"
+  exit 1
+fi
+echo "a file cut short is rejected: $(grep -m1 -E 'FAIL|:' "$work/cut.log")"
