@@ -58,6 +58,15 @@ bool FaceInModel(const GeoxFace& face, int32_t vertexCount)
          IndexInModel(face.c, vertexCount);
 }
 
+// Both model readers check each face as soon as it is read.
+bool CheckFace(const GeoxFace& face, int32_t vertexCount, std::string& error)
+{
+  if (FaceInModel(face, vertexCount))
+    return true;
+  error = GeoxCorruptedMessage;
+  return false;
+}
+
 bool CheckCounts(int64_t vertexCount, int64_t faceCount, std::string& error)
 {
   if (vertexCount < 0) {
@@ -76,7 +85,10 @@ bool CheckCounts(int64_t vertexCount, int64_t faceCount, std::string& error)
 // rest of the line ignored, face indices anywhere.
 class TTextReader {
 public:
-  TTextReader(const uint8_t* bytes, size_t size) : Text(reinterpret_cast<const char*>(bytes)), Size(size) {}
+  TTextReader(const uint8_t* bytes, size_t size)
+      : Text(reinterpret_cast<const char*>(bytes)), Size(size)
+  {
+  }
 
   bool ReadInt(int32_t& value, std::string& error)
   {
@@ -129,8 +141,8 @@ private:
     while (Pos < Size && IsSpace(Text[Pos]))
       ++Pos;
     if (Pos == Size) {
-      error = "unexpected end of file at line " + std::to_string(LineAt(Pos)) +
-              ": a number is missing";
+      error =
+          "unexpected end of file at line " + std::to_string(LineAt(Pos)) + ": a number is missing";
       return false;
     }
     const size_t start = Pos;
@@ -237,10 +249,8 @@ bool ParseGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std::str
     face.b = ReadI32(p + 4);
     face.c = ReadI32(p + 8);
     p += GeoxFaceBytes;
-    if (!FaceInModel(face, vertexCount)) {
-      error = GeoxCorruptedMessage;
+    if (!CheckFace(face, vertexCount, error))
       return false;
-    }
   }
   ReplaceModel(model, loaded);
   return true;
@@ -281,10 +291,8 @@ bool ParseTextGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std:
     if (!reader.ReadInt(face.a, error) || !reader.ReadInt(face.b, error) ||
         !reader.ReadInt(face.c, error))
       return false;
-    if (!FaceInModel(face, vertexCount)) {
-      error = GeoxCorruptedMessage;
+    if (!CheckFace(face, vertexCount, error))
       return false;
-    }
   }
   ReplaceModel(model, loaded);
   return true;
@@ -363,8 +371,8 @@ bool ParseGeoxList(const uint8_t* bytes, size_t size, std::vector<std::string>& 
       ++count;
   for (size_t i = 0; i < count; ++i) {
     if (lines[i].empty()) {
-      error = "line " + std::to_string(i + 1) +
-              " is empty; blank lines may only follow the last entry";
+      error =
+          "line " + std::to_string(i + 1) + " is empty; blank lines may only follow the last entry";
       return false;
     }
   }

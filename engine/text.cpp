@@ -12,8 +12,8 @@ constexpr int GlyphGridSide = 16;
 
 }  // namespace
 
-std::vector<TGlyphQuad> LayoutText(const std::string& text, float x, float y,
-                                   float glyphWidth, float glyphHeight, float advance)
+std::vector<TGlyphQuad> LayoutText(const std::string& text, float x, float y, float glyphWidth,
+                                   float glyphHeight, float advance)
 {
   const float left = x - static_cast<float>(text.size()) * advance / 2;
   const float top = y - glyphHeight;
@@ -53,8 +53,7 @@ void End2D()
 }
 
 void DrawText(const std::string& text, uint32_t texture, float x, float y, float glyphWidth,
-              float glyphHeight, float advance, float red, float green, float blue,
-              float alpha)
+              float glyphHeight, float advance, float red, float green, float blue, float alpha)
 {
   Begin2D();
   glEnable(GL_TEXTURE_2D);

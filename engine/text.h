@@ -24,8 +24,8 @@ struct TGlyphQuad {
 
 // One quad per byte: the line starts at x - n * advance / 2, glyph k at
 // left + k * advance, every box glyphHeight tall with its bottom at y.
-std::vector<TGlyphQuad> LayoutText(const std::string& text, float x, float y,
-                                   float glyphWidth, float glyphHeight, float advance);
+std::vector<TGlyphQuad> LayoutText(const std::string& text, float x, float y, float glyphWidth,
+                                   float glyphHeight, float advance);
 
 // Overlay projection (orthographic, y down) and identity modelview; leaves
 // the modelview matrix selected.
@@ -38,5 +38,4 @@ void End2D();
 // overlay projection, modelview identity, depth test off, blending off, 2D
 // texturing on, colour white, texture bound.
 void DrawText(const std::string& text, uint32_t texture, float x, float y, float glyphWidth,
-              float glyphHeight, float advance, float red, float green, float blue,
-              float alpha);
+              float glyphHeight, float advance, float red, float green, float blue, float alpha);

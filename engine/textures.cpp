@@ -63,8 +63,8 @@ TRgbImage ReadImage(const std::string& fileName)
 
 // Uploads a tightly packed image and all its mipmap levels; GLU scales sides
 // that are not powers of two.
-void BuildMipmaps(const std::string& fileName, int components, GLenum format, int width,
-                  int height, const uint8_t* pixels)
+void BuildMipmaps(const std::string& fileName, int components, GLenum format, int width, int height,
+                  const uint8_t* pixels)
 {
   GLint alignment;
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
@@ -215,8 +215,8 @@ void AddTexture(TTextureList& list, const std::string& fileName)
 {
   const uint32_t texture = LoadTexture(fileName, GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR);
   if (!ListTexture(list, TextureKey(fileName), texture))
-    FatalFileError(fileName, "the texture list is full (" +
-                                 std::to_string(TextureListCapacity) + " textures)");
+    FatalFileError(fileName, "the texture list is full (" + std::to_string(TextureListCapacity) +
+                                 " textures)");
 }
 
 uint32_t FindTexture(const TTextureList& list, const std::string& key)

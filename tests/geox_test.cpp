@@ -54,8 +54,8 @@ std::vector<uint8_t> BinaryGeox(const std::vector<TFileVertex>& vertices,
 
 std::string TextGeox(const std::vector<TFileVertex>& vertices, const std::vector<TFileFace>& faces)
 {
-  std::string text = std::to_string(vertices.size()) + " vertices\n" +
-                     std::to_string(faces.size()) + " faces\n";
+  std::string text =
+      std::to_string(vertices.size()) + " vertices\n" + std::to_string(faces.size()) + " faces\n";
   for (const TFileVertex& v : vertices)
     text += std::to_string(v.x) + " " + std::to_string(v.z) + " " + std::to_string(v.y) + " " +
             std::to_string(v.u) + " " + std::to_string(v.v) + " rest ignored\n";
@@ -105,7 +105,8 @@ void ExpectQuadModel(const TGeoxData& model)
 struct TFormat {
   const char* name;
   const char* fileName;
-  std::function<std::vector<uint8_t>(const std::vector<TFileVertex>&, const std::vector<TFileFace>&)>
+  std::function<std::vector<uint8_t>(const std::vector<TFileVertex>&,
+                                     const std::vector<TFileFace>&)>
       write;
   std::function<void(TGeoxData&, const std::string&)> load;
 };
@@ -133,7 +134,8 @@ TEST(GeoxLoader, BothFormatsSwapTheSecondAndThirdCoordinate)
     TTempDir dir;
     dir.Enter();
     // The program names files with backslashes and its own letter case.
-    WriteBytes(dir.File(std::string("models/") + format.fileName), format.write(QuadVertices, QuadFaces));
+    WriteBytes(dir.File(std::string("models/") + format.fileName),
+               format.write(QuadVertices, QuadFaces));
     TGeoxData model;
     model.ListId = 7;
     model.Texture = 9;
@@ -177,10 +179,10 @@ TEST(GeoxLoader, FaceIndexOutsideTheModelIsCorrupted)
 {
   const std::vector<TFileVertex> vertices(QuadVertices.begin(), QuadVertices.begin() + 3);
   const std::vector<TFileFace> bad[] = {
-      {{3, 1, 2}},             // first index equal to VertexCount
-      {{0, 1, 2}, {0, 3, 1}},  // second index, in the second face
-      {{0, 1, 3}},             // third index
-      {{0, 1, 2}, {2, 1, -1}}, // negative
+      {{3, 1, 2}},              // first index equal to VertexCount
+      {{0, 1, 2}, {0, 3, 1}},   // second index, in the second face
+      {{0, 1, 3}},              // third index
+      {{0, 1, 2}, {2, 1, -1}},  // negative
       {{0, 1, 2000000000}},
   };
   for (const TFormat& format : Formats) {
@@ -238,7 +240,8 @@ TEST(GeoxLoader, HostileBinaryFilesAreRefusedBeforeAllocating)
     TTempDir dir;
     const std::string path = dir.File("hostile.geox");
     WriteBytes(path, c.bytes);
-    EXPECT_EXIT(LoadGeoxFile(model, path), ExitedWithCode(1), std::string("hostile.geox: .*") + c.message);
+    EXPECT_EXIT(LoadGeoxFile(model, path), ExitedWithCode(1),
+                std::string("hostile.geox: .*") + c.message);
   }
 }
 
@@ -263,7 +266,8 @@ TEST(GeoxLoader, HostileTextFilesNameTheFault)
       {"fractional index", "3\n1\n0 0 0 0 0\n1 0 0 0 0\n0 1 0 0 0\n0 1.0 2\n",
        "line 6: malformed integer \"1.0\""},
       {"index missing", "3\n1\n0 0 0 0 0\n1 0 0 0 0\n0 1 0 0 0\n0 1\n", "a number is missing"},
-      {"negative index", "3\n1\n0 0 0 0 0\n1 0 0 0 0\n0 1 0 0 0\n0 1 -2\n", "CORRUPTED GEOX FILE!!!"},
+      {"negative index", "3\n1\n0 0 0 0 0\n1 0 0 0 0\n0 1 0 0 0\n0 1 -2\n",
+       "CORRUPTED GEOX FILE!!!"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -278,12 +282,11 @@ TEST(GeoxLoader, HostileTextFilesNameTheFault)
 TEST(GeoxLoader, TextNumbersInUsualNotations)
 {
   TTempDir dir;
-  WriteText(dir.File("forms.textgeox"),
-            "  +2   \r\n"
-            "1\r\n"
-            "-1.5e1 +2 .25 1E-1 7\r\n"
-            "3 4 5 6 7 8 9\r\n"
-            "0 1 1\r\n");
+  WriteText(dir.File("forms.textgeox"), "  +2   \r\n"
+                                        "1\r\n"
+                                        "-1.5e1 +2 .25 1E-1 7\r\n"
+                                        "3 4 5 6 7 8 9\r\n"
+                                        "0 1 1\r\n");
   TGeoxData model;
   LoadTextGeoxFile(model, dir.File("forms.textgeox"));
   ASSERT_EQ(model.VertexCount, 2);
@@ -301,11 +304,10 @@ TEST(GeoxMap, SameIndexSelectsVertexAndPair)
   TTempDir dir;
   // Six pairs for a four-vertex model: the face lines name vertices 3, 1 and
   // 0 only, and nothing relates them to the model's own faces.
-  WriteText(dir.File("quad.map"),
-            "6\n"
-            "0.0 0.5\n0.1 0.6 ignored\n0.2 0.7\n0.3 0.8\n0.4 0.9\n0.45 0.95\n"
-            "3 3 1 ignored\n"
-            "0 1 0\n");
+  WriteText(dir.File("quad.map"), "6\n"
+                                  "0.0 0.5\n0.1 0.6 ignored\n0.2 0.7\n0.3 0.8\n0.4 0.9\n0.45 0.95\n"
+                                  "3 3 1 ignored\n"
+                                  "0 1 0\n");
   TGeoxData model;
   WriteBytes(dir.File("quad.geox"), BinaryGeox(QuadVertices, QuadFaces));
   LoadGeoxFile(model, dir.File("quad.geox"));
@@ -352,8 +354,8 @@ TEST(GeoxMap, HostileMapsAreRefusedAndLeaveTheModelUnchanged)
     TGeoxData model;
     LoadGeoxFile(model, dir.File("quad.geox"));
     std::string error;
-    EXPECT_FALSE(ParseGeoxMap(reinterpret_cast<const uint8_t*>(c.text), std::strlen(c.text), model,
-                              error));
+    EXPECT_FALSE(
+        ParseGeoxMap(reinterpret_cast<const uint8_t*>(c.text), std::strlen(c.text), model, error));
     EXPECT_NE(error.find(c.message), std::string::npos) << error;
     ExpectQuadModel(model);
 
@@ -378,7 +380,8 @@ TEST(GeoxList, LoadsEveryEntryWithItsNameRegardlessOfCase)
   LoadGeoxList(scene, "City\\", "geometry.list");
   ASSERT_EQ(scene.Count, 3);
   ASSERT_EQ(scene.Models.size(), 3u);
-  EXPECT_EQ(scene.FileNames, (std::vector<std::string>{"LOFT.TEXTGEOX", "LOFT2.GEOX", "A_HOUSE2.GEOX"}));
+  EXPECT_EQ(scene.FileNames,
+            (std::vector<std::string>{"LOFT.TEXTGEOX", "LOFT2.GEOX", "A_HOUSE2.GEOX"}));
   EXPECT_EQ(scene.Names, (std::vector<std::string>{"LOFT", "LOFT", "AHOUSE"}));
   EXPECT_EQ(scene.Models[0].VertexCount, 3);
   EXPECT_EQ(scene.Models[0].FaceCount, 1);
@@ -395,7 +398,8 @@ TEST(GeoxList, BadListsNameTheFile)
   } cases[] = {
       {"blank line before the last entry", "a.geox\n\nb.geox\n",
        "geometry.list: line 2 is empty; blank lines may only follow the last entry"},
-      {"entry missing on disk", "a.geox\nmissing.geox\n", "MISSING.GEOX: No such file or directory"},
+      {"entry missing on disk", "a.geox\nmissing.geox\n",
+       "MISSING.GEOX: No such file or directory"},
       {"entry is corrupted", "a.geox\nbad.geox\n", "CORRUPTED GEOX FILE!!!"},
   };
   for (const auto& c : cases) {
@@ -417,9 +421,14 @@ TEST(GeoxList, ObjectNamesKeepCapitalsBeforeTheFirstDot)
     const char* line;
     const char* name;
   } cases[] = {
-      {"WALL.GEOX", "WALL"},         {"A_HOUSE2.GEOX", "AHOUSE"}, {"LOFT.TEXTGEOX", "LOFT"},
-      {"OLD.DIR\\X.GEOX", "OLD"},    {"SUB\\TOWER-3.GEOX", "SUBTOWER"},
-      {"NO DOT 9", "NODOT"},         {"lower.GEOX", ""},          {"", ""},
+      {"WALL.GEOX", "WALL"},
+      {"A_HOUSE2.GEOX", "AHOUSE"},
+      {"LOFT.TEXTGEOX", "LOFT"},
+      {"OLD.DIR\\X.GEOX", "OLD"},
+      {"SUB\\TOWER-3.GEOX", "SUBTOWER"},
+      {"NO DOT 9", "NODOT"},
+      {"lower.GEOX", ""},
+      {"", ""},
   };
   for (const auto& c : cases)
     EXPECT_EQ(GeoxObjectName(c.line), c.name) << c.line;
@@ -445,7 +454,8 @@ TGeoxData ModelFrom(const std::vector<std::array<float, 3>>& positions,
   return model;
 }
 
-void ExpectNormal(float nx, float ny, float nz, std::array<float, 3> expected, const std::string& what)
+void ExpectNormal(float nx, float ny, float nz, std::array<float, 3> expected,
+                  const std::string& what)
 {
   EXPECT_FLOAT_EQ(nx, expected[0]) << what;
   EXPECT_FLOAT_EQ(ny, expected[1]) << what;
@@ -519,8 +529,9 @@ std::vector<TCorner> Feedback(const std::function<void()>& draw, bool normalsAsT
   glLoadIdentity();
   for (GLenum coord : {GL_S, GL_T, GL_R}) {
     glTexGeni(coord, GL_TEXTURE_GEN_MODE, GL_NORMAL_MAP);
-    const GLenum enable = coord == GL_S ? GL_TEXTURE_GEN_S : coord == GL_T ? GL_TEXTURE_GEN_T
-                                                                          : GL_TEXTURE_GEN_R;
+    const GLenum enable = coord == GL_S   ? GL_TEXTURE_GEN_S
+                          : coord == GL_T ? GL_TEXTURE_GEN_T
+                                          : GL_TEXTURE_GEN_R;
     if (normalsAsTexCoords)
       glEnable(enable);
     else
@@ -569,8 +580,8 @@ TEST(GeoxDrawing, EmitsTheChosenAttributesPerFaceAndCorner)
   std::string error;
   ASSERT_TRUE(UseHeadlessContext(error)) << error;
 
-  TGeoxData model = ModelFrom({{10, 20, 0}, {100, 30, 0}, {50, 200, 0}, {300, 400, 0}},
-                              {{0, 1, 2}, {2, 1, 3}});
+  TGeoxData model =
+      ModelFrom({{10, 20, 0}, {100, 30, 0}, {50, 200, 0}, {300, 400, 0}}, {{0, 1, 2}, {2, 1, 3}});
   for (int i = 0; i < 4; ++i) {
     GeoxVertex& v = model.Vertices[i];
     v.u = 0.1f * (i + 1);
@@ -590,12 +601,14 @@ TEST(GeoxDrawing, EmitsTheChosenAttributesPerFaceAndCorner)
       {"DrawGeoxPlain", DrawGeoxPlain, false, false, false},
       {"DrawGeoxSmooth", DrawGeoxSmooth, false, false, true},
       {"DrawGeoxTextured", DrawGeoxTextured, true, false, false},
-      {"flat textured", [](const TGeoxData& m) { DrawGeox(m, true, true, false); }, true, true, false},
-      {"smooth textured", [](const TGeoxData& m) { DrawGeox(m, true, false, true); }, true, false, true},
-      {"vertex normal overrides face normal", [](const TGeoxData& m) { DrawGeox(m, false, true, true); },
-       false, false, true},
-      {"face normals only", [](const TGeoxData& m) { DrawGeox(m, false, true, false); }, false, true,
+      {"flat textured", [](const TGeoxData& m) { DrawGeox(m, true, true, false); }, true, true,
        false},
+      {"smooth textured", [](const TGeoxData& m) { DrawGeox(m, true, false, true); }, true, false,
+       true},
+      {"vertex normal overrides face normal",
+       [](const TGeoxData& m) { DrawGeox(m, false, true, true); }, false, false, true},
+      {"face normals only", [](const TGeoxData& m) { DrawGeox(m, false, true, false); }, false,
+       true, false},
   };
   for (const auto& c : cases) {
     // Drawn directly and from a display list compiled without executing.
@@ -624,7 +637,8 @@ TEST(GeoxDrawing, EmitsTheChosenAttributesPerFaceAndCorner)
           normal = {v.nx, v.ny, v.nz};
         else if (c.faceNormals)
           normal = {face.nx, face.ny, face.nz};
-        ExpectNormal(normals[k].s, normals[k].t, normals[k].r, normal, "corner " + std::to_string(k));
+        ExpectNormal(normals[k].s, normals[k].t, normals[k].r, normal,
+                     "corner " + std::to_string(k));
       }
     }
     glDeleteLists(list, 1);

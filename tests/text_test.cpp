@@ -221,7 +221,9 @@ TEST(TextDrawing, LeavesTheOverlayStateEvenForEmptyText)
     const struct {
       float x, y, z;
       float nx, ny, nz;
-    } points[] = {{0, 0, 0, -1, 1, 0}, {640, 480, 0, 1, -1, 0}, {320, 120, 1, 0, 0.5f, -1},
+    } points[] = {{0, 0, 0, -1, 1, 0},
+                  {640, 480, 0, 1, -1, 0},
+                  {320, 120, 1, 0, 0.5f, -1},
                   {160, 360, -1, -0.5f, -0.5f, 1}};
     for (const auto& p : points) {
       EXPECT_NEAR(m[0] * p.x + m[4] * p.y + m[8] * p.z + m[12], p.nx, 1e-6);

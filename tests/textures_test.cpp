@@ -144,7 +144,8 @@ TEST(JpegDecoding, DamagedFilesAreRefusedWithTheReason)
       {"not a JPEG", {'G', 'I', 'F', '8', '9', 'a', 0, 0}, "Not a JPEG file"},
       {"cut in half", std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2),
        "Premature end of JPEG file"},
-      {"header only", std::vector<uint8_t>(good.begin(), good.begin() + 2), "Premature end of JPEG file"},
+      {"header only", std::vector<uint8_t>(good.begin(), good.begin() + 2),
+       "Premature end of JPEG file"},
       {"claims 60000 x 60000 pixels", WithClaimedSize(good, 60000, 60000),
        "image of 60000 x 60000 pixels is larger than 8192 x 8192"},
   };
@@ -164,8 +165,9 @@ TEST(JpegDecoding, DamagedFilesAreRefusedWithTheReason)
     const std::string message = std::string("broken.jpg: ") + c.reason;
     EXPECT_EXIT(LoadTexture(dir.File("broken.jpg"), GL_LINEAR, GL_LINEAR), ExitedWithCode(1),
                 message);
-    EXPECT_EXIT(LoadAlphaTexture(dir.File("good.jpg"), dir.File("broken.jpg"), GL_LINEAR, GL_LINEAR),
-                ExitedWithCode(1), message);
+    EXPECT_EXIT(
+        LoadAlphaTexture(dir.File("good.jpg"), dir.File("broken.jpg"), GL_LINEAR, GL_LINEAR),
+        ExitedWithCode(1), message);
   }
   TTempDir dir;
   EXPECT_EXIT(LoadTexture(dir.File("missing.jpg"), GL_LINEAR, GL_LINEAR), ExitedWithCode(1),
@@ -177,9 +179,10 @@ TEST(JpegDecoding, AlphaImageOfAnotherSizeIsRefused)
   TTempDir dir;
   WriteBytes(dir.File("colour.jpg"), SolidJpeg(16, 16, Red));
   WriteBytes(dir.File("alpha.jpg"), SolidJpeg(32, 16, White));
-  EXPECT_EXIT(LoadAlphaTexture(dir.File("colour.jpg"), dir.File("alpha.jpg"), GL_LINEAR, GL_LINEAR),
-              ExitedWithCode(1),
-              "alpha.jpg: alpha image of 32 x 16 pixels does not match the 16 x 16 of .*colour.jpg");
+  EXPECT_EXIT(
+      LoadAlphaTexture(dir.File("colour.jpg"), dir.File("alpha.jpg"), GL_LINEAR, GL_LINEAR),
+      ExitedWithCode(1),
+      "alpha.jpg: alpha image of 32 x 16 pixels does not match the 16 x 16 of .*colour.jpg");
 }
 
 TEST(TextureKeys, CutAtTheFirstDotAfterTheLastSeparator)
@@ -312,8 +315,8 @@ TEST(TextureImages, AlphaComesFromTheBlueOfTheSecondImage)
     TTempDir dir;
     WriteBytes(dir.File("colour.jpg"), SolidJpeg(32, 32, Red));
     WriteBytes(dir.File("alpha.jpg"),
-               EncodeJpeg(32, 32, [&](int x, int) { return x < 16 ? c.opaque : c.clear; },
-                          c.greyscale));
+               EncodeJpeg(
+                   32, 32, [&](int x, int) { return x < 16 ? c.opaque : c.clear; }, c.greyscale));
     const uint32_t texture =
         LoadAlphaTexture(dir.File("colour.jpg"), dir.File("alpha.jpg"), GL_LINEAR, GL_LINEAR);
     const std::vector<uint8_t> frame = DrawFullScreen(texture, Green, true);
@@ -346,6 +349,7 @@ TEST(RenderTargets, BlackWithLinearFiltersAndNoMipmaps)
     const std::vector<uint8_t> frame = DrawFullScreen(texture, White, false);
     for (int y : {0, 239, 479})
       for (int x : {0, 320, 639})
-        ExpectColour(PixelAt(frame, x, y), Black, "pixel " + std::to_string(x) + ", " + std::to_string(y));
+        ExpectColour(PixelAt(frame, x, y), Black,
+                     "pixel " + std::to_string(x) + ", " + std::to_string(y));
   }
 }
