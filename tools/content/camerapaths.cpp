@@ -92,7 +92,7 @@ int WriteCameraPaths()
   // Around the balancing figure at (50, 239.8, 48), from the front over the
   // side to below the roof's edge behind it.
   write("scene_balance", {Key({30, 244, 10}, {50, 256, 48}, 62), Key({5, 250, 40}, {50, 255, 48}, 62),
-                          Key({10, 262, 95}, {50, 252, 48}, 64), Key({50, 275, 110}, {50, 245, 40}, 66),
+                          Key({12, 249, 92}, {50, 258, 48}, 64), Key({50, 246, 112}, {50, 262, 40}, 66),
                           Key({95, 250, 95}, {50, 252, 48}, 66), Key({112, 236, 62}, {50, 254, 48}, 66),
                           Key({92, 222, 78}, {50, 242, 40}, 68), Key({62, 190, 125}, {50, 245, 48}, 70),
                           Key({40, 150, 200}, {50, 250, 48}, 70)});
@@ -117,10 +117,11 @@ int WriteCameraPaths()
 
   // Four shots of the blobs (around (-40, 170, 0)); each flies half its path.
   const TVec blobs = {-40, 0, 0}, blobsTarget = {-40, 170, 0};
-  write("scene_wobbler0", Orbit(blobs, blobsTarget, 560, 520, 230, 200, -70, 50, 7));
-  write("scene_wobbler1", Orbit(blobs, {-120, 220, 30}, 330, 290, 170, 150, 50, -40, 7, 60));
-  write("scene_wobbler2", Orbit(blobs, {-40, 230, 0}, 420, 400, 85, 100, -160, -60, 7, 75));
-  write("scene_wobbler3", Orbit(blobs, blobsTarget, 480, 440, 650, 560, 20, 120, 7));
+  // The light stands towards -z, so the shots keep to that side.
+  write("scene_wobbler0", Orbit(blobs, blobsTarget, 430, 380, 215, 185, -60, 60, 7));
+  write("scene_wobbler1", Orbit(blobs, {-120, 220, 30}, 360, 300, 175, 150, 40, -45, 7, 60));
+  write("scene_wobbler2", Orbit(blobs, {-40, 240, 0}, 380, 360, 90, 105, -75, 25, 7, 75));
+  write("scene_wobbler3", Orbit(blobs, blobsTarget, 380, 340, 470, 420, 15, 95, 7));
 
   // Through the streets: z = -480 westward, x = -240 northward, z = 480 eastward.
   write("scene_rush", {Key({1300, 70, -480}, {800, 65, -480}, 75), Key({900, 65, -480}, {400, 60, -480}, 75),
@@ -142,10 +143,10 @@ int WriteCameraPaths()
 
   // Around the big kuba figure at the origin (about 900 units high, facing +z).
   const TVec kuba = {0, 0, 0};
-  write("scene_kuba0", Orbit(kuba, {0, 420, 0}, 1400, 1300, 260, 240, 150, 210, 6));
-  write("scene_kuba1", Orbit(kuba, {0, 500, 0}, 800, 700, 60, 80, 130, 180, 6, 78));
-  write("scene_kuba2", Orbit(kuba, {0, 350, 0}, 1200, 1100, 1050, 950, 200, 250, 6));
-  write("scene_kuba3", Orbit(kuba, {0, 380, 0}, 1600, 1400, 320, 280, 165, 205, 6));
+  write("scene_kuba0", Orbit(kuba, {0, 430, 0}, 1000, 940, 250, 230, 150, 210, 6));
+  write("scene_kuba1", Orbit(kuba, {0, 520, 0}, 640, 580, 60, 80, 130, 180, 6, 78));
+  write("scene_kuba2", Orbit(kuba, {0, 380, 0}, 850, 800, 780, 720, 200, 250, 6));
+  write("scene_kuba3", Orbit(kuba, {0, 400, 0}, 1150, 1050, 300, 270, 165, 205, 6));
 
   // Towards the middle of the city, where the flash grows.
   write("scene_atom", {Key({-700, 400, -760}, {0, 150, 0}), Key({-620, 390, -700}, {0, 150, 0}),
@@ -153,7 +154,7 @@ int WriteCameraPaths()
                        Key({-380, 370, -540}, {0, 150, 0}), Key({-300, 380, -520}, {0, 160, 0})});
 
   // A slow half circle round the blobs over the water.
-  write("scene_outro", Orbit(blobs, blobsTarget, 540, 430, 260, 190, -120, 100, 12));
+  write("scene_outro", Orbit(blobs, blobsTarget, 500, 400, 250, 185, -85, 85, 12));
 
   // The world behind the corridor (the scene flies 30 % to 50 % of it).
   write("scene_last", Orbit({0, 0, 0}, {0, 200, 0}, 650, 600, 330, 300, -60, 120, 7));

@@ -293,7 +293,7 @@ int WriteImages()
           const TColor hair = TColor{52, 34, 24} * (0.8 + 0.4 * Fbm(s * 4, t, 16, 3, 3));
           const double face = std::fabs(s - 0.5);
           // Hair covers the top and the back of the head.
-          const double hairLine = face < 0.16 ? 0.3 + 0.05 * std::cos(face * Pi * 3) : 0.3 + (face - 0.16) * 1.4;
+          const double hairLine = face < 0.15 ? 0.36 + 0.03 * std::cos(face * Pi * 3) : 0.39 + (face - 0.15) * 1.6;
           if (t < std::min(hairLine, 0.62))
             return hair;
           TColor c = skin;
@@ -358,7 +358,7 @@ int WriteImages()
   write("data\\kuba.jpg", MakeImage(256, 256, [](double s, double t) {
           const double light = 0.45 + 0.55 * std::pow(0.5 + 0.5 * std::cos((s - 0.5) * 2 * Pi), 1.5);
           const double n = Fbm(s, t, 8, 4, 7);
-          TColor c = TColor{90, 150, 210} * (0.85 + 0.3 * n);
+          TColor c = TColor{40, 90, 170} * (0.85 + 0.3 * n);
           if (std::fmod(t * 6, 1.0) < 0.12)
             c = TColor{240, 240, 250};
           if (std::fmod(s * 8, 1.0) < 0.06)
