@@ -2,6 +2,7 @@
 
 #include "engine/text.h"
 #include "engine/textures.h"
+#include "engine/assets.h"
 #include "scenes/scenes.h"
 
 #include <GL/gl.h>
@@ -98,6 +99,8 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present)
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   DrawText("PRERENDERING...", FontTexture, 320, 240, 33, 33, 33, 1, 1, 1, 1);
   present();
+
+  LoadAssets();
 
   for (auto& scene : SceneTable)
     if (scene)

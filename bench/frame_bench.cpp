@@ -1,0 +1,77 @@
+// Measures the demo's costs headless: the start-up (terrains, the whole
+// start-up) and the time to draw frames of each scene, including the
+// read-back a capture needs. Usage: mvrk_bench CONTENT_DIR [FRAMES_PER_SCENE]
+#include "engine/assets.h"
+#include "engine/framebuffer.h"
+#include "engine/headless.h"
+#include "host/timeline.h"
+
+#include <GL/gl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+double Seconds(std::chrono::steady_clock::time_point since)
+{
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s CONTENT_DIR [FRAMES_PER_SCENE]\n", argv[0]);
+    return 2;
+  }
+  const int frames = argc > 2 ? std::atoi(argv[2]) : 20;
+  if (::chdir(argv[1]) != 0) {
+    std::fprintf(stderr, "cannot enter %s\n", argv[1]);
+    return 1;
+  }
+  MaskFloatingPointExceptions();
+  std::string error;
+  if (!CreateHeadlessContext(error)) {
+    std::fprintf(stderr, "no headless GL context: %s\n", error.c_str());
+    return 1;
+  }
+
+  // The terrains alone, on a scratch mesh, with the generator put back after.
+  const uint32_t seed = RandomSeed;
+  auto started = std::chrono::steady_clock::now();
+  TGeoxData scratch;
+  for (int m = 0; m < TerrainCount; ++m)
+    BuildTerrain(scratch, m);
+  std::printf("terrains and their normals: %.3f s\n", Seconds(started));
+  RandomSeed = seed;
+
+  started = std::chrono::steady_clock::now();
+  SetupViewport(FrameWidth, FrameHeight);
+  TScriptedClock clock;
+  InitDemo(clock, [] {});
+  glFinish();
+  std::printf("whole start-up (InitDemo): %.3f s\n", Seconds(started));
+
+  std::vector<uint8_t> pixels;
+  std::printf("%-8s %10s %10s\n", "slot", "ms/frame", "fps");
+  for (int slot = 0; slot < 13; ++slot) {
+    const mve_genericscene& scene = *SceneTable[slot];
+    const int32_t first = scene.StartTime + (scene.EndTime - scene.StartTime) / 3;
+    started = std::chrono::steady_clock::now();
+    for (int k = 0; k < frames; ++k) {
+      const int32_t t = first + 20 * k;
+      clock.Script({t, t + 20});
+      DrawFrame(clock);
+      ReadFramePixels(pixels);
+    }
+    const double ms = Seconds(started) * 1000 / frames;
+    std::printf("%-8d %10.1f %10.1f\n", slot, ms, 1000 / ms);
+  }
+  return 0;
+}
