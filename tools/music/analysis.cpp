@@ -32,26 +32,37 @@ std::vector<float> MonoMix(const TDecodedAudio& audio, size_t first, size_t last
   return mono;
 }
 
-// The RBJ high shelf, used for the K-weighting of the loudness measure.
-TBiquad MakeHighShelf(double hz, double q, double gainDb, double rate)
+// The two stages of the K-weighting of BS.1770 at any sample rate: a high
+// shelf of about +4 dB above 1.7 kHz and a high-pass at 38 Hz. The stages
+// are designed from their analogue prototypes so that they match the
+// standard's 48 kHz coefficients.
+TBiquad KWeightingShelf(double rate)
 {
-  const double a = std::pow(10.0, gainDb / 40.0);
-  const double w = 2.0 * Pi * hz / rate;
-  const double alpha = std::sin(w) / (2.0 * q);
-  const double c = std::cos(w);
-  const double sa = 2.0 * std::sqrt(a) * alpha;
-  const double b0 = a * ((a + 1) + (a - 1) * c + sa);
-  const double b1 = -2 * a * ((a - 1) + (a + 1) * c);
-  const double b2 = a * ((a + 1) + (a - 1) * c - sa);
-  const double a0 = (a + 1) - (a - 1) * c + sa;
-  const double a1 = 2 * ((a - 1) - (a + 1) * c);
-  const double a2 = (a + 1) - (a - 1) * c - sa;
+  const double k = std::tan(Pi * 1681.974450955533 / rate);
+  const double q = 0.7071752369554196;
+  const double vh = std::pow(10.0, 3.999843853973347 / 20.0);
+  const double vb = std::pow(vh, 0.4996667741545416);
+  const double a0 = 1.0 + k / q + k * k;
   TBiquad f;
-  f.B0 = float(b0 / a0);
-  f.B1 = float(b1 / a0);
-  f.B2 = float(b2 / a0);
-  f.A1 = float(a1 / a0);
-  f.A2 = float(a2 / a0);
+  f.B0 = float((vh + vb * k / q + k * k) / a0);
+  f.B1 = float(2.0 * (k * k - vh) / a0);
+  f.B2 = float((vh - vb * k / q + k * k) / a0);
+  f.A1 = float(2.0 * (k * k - 1.0) / a0);
+  f.A2 = float((1.0 - k / q + k * k) / a0);
+  return f;
+}
+
+TBiquad KWeightingHighPass(double rate)
+{
+  const double k = std::tan(Pi * 38.13547087613982 / rate);
+  const double q = 0.5003270373253953;
+  const double a0 = 1.0 + k / q + k * k;
+  TBiquad f;
+  f.B0 = 1.0f;
+  f.B1 = -2.0f;
+  f.B2 = 1.0f;
+  f.A1 = float(2.0 * (k * k - 1.0) / a0);
+  f.A2 = float((1.0 - k / q + k * k) / a0);
   return f;
 }
 
@@ -98,8 +109,8 @@ double IntegratedLoudness(const TDecodedAudio& audio, double from, double to)
   // K-weighted power of every frame, summed over the channels.
   std::vector<double> power(last - first, 0.0);
   for (int c = 0; c < channels; ++c) {
-    TBiquad shelf = MakeHighShelf(1681.97, 0.7072, 4.0, audio.Rate);
-    TBiquad highPass = MakeHighPass(38.14, 0.5003);
+    TBiquad shelf = KWeightingShelf(audio.Rate);
+    TBiquad highPass = KWeightingHighPass(audio.Rate);
     for (size_t i = first; i < last; ++i) {
       const float y = highPass.Process(shelf.Process(audio.Samples[i * channels + c]));
       power[i - first] += double(y) * y;
