@@ -23,4 +23,5 @@ if "$build/mvrk_music_check" "$work/cut.ogg" > "$work/cut.log" 2>&1; then
   echo "the checker accepted a file cut after 5000 bytes"
   exit 1
 fi
-echo "a file cut short is rejected: $(grep -m1 -E 'FAIL|:' "$work/cut.log")"
+echo "a file cut short is rejected:"
+grep FAIL "$work/cut.log" || cat "$work/cut.log"
