@@ -1,13 +1,12 @@
 #!/bin/bash
 # The content generator: two runs give the same bytes, it finishes in well
-# under a minute, and the tree passes the content checks of mvrk_tests
-# (which read it with the program's own loaders). Arguments: BUILD_DIR SOURCE_DIR.
+# under a minute and writes the six directories. The tree itself is checked
+# by the Content tests of mvrk_tests. Arguments: BUILD_DIR SOURCE_DIR.
 set -euo pipefail
 BUILD=$1
 GENERATOR=$BUILD/mvrk_content
-TESTS=$BUILD/tests/mvrk_tests
-if [ ! -x "$GENERATOR" ] || [ ! -x "$TESTS" ]; then
-  echo "mvrk_content or mvrk_tests is not built" >&2
+if [ ! -x "$GENERATOR" ]; then
+  echo "mvrk_content is not built" >&2
   exit 77
 fi
 WORK=$(mktemp -d)
@@ -36,5 +35,3 @@ if [ "$(ls "$WORK/first" | wc -l)" != 6 ]; then
   echo "unexpected directories: $(ls "$WORK/first")" >&2
   exit 1
 fi
-
-MVRK_CONTENT_DIR="$WORK/first" "$TESTS" --gtest_filter='Content.*' --gtest_brief=1
