@@ -1,6 +1,8 @@
 #!/bin/bash
-# Starts the real demo in a window under Xvfb and ends it twice: once with
-# Escape, once with a close request. Both must end with status 0.
+# Starts the real demo in a window under Xvfb, with the dummy audio driver
+# playing the generated soundtrack, three times: ended with Escape, ended
+# with a close request, and left to play to its own end at 224 s. Each must
+# end with status 0; the audio clock must not fall back to silence.
 set -uo pipefail
 BUILD=$(cd "$1" && pwd)
 SOURCE=$2
@@ -42,9 +44,17 @@ if [ -z "$wid" ]; then
   kill -9 $pid 2>/dev/null
   exit 1
 fi
+if [ "$HOW" = full ]; then
+  # The music clock ends the demo by itself once it passes 223999 ms.
+  for _ in $(seq 1 300); do
+    kill -0 $pid 2>/dev/null || break
+    sleep 1
+  done
+fi
 # Ask once a second: the first request may come before the window takes
 # input.
 for _ in $(seq 1 60); do
+  [ "$HOW" = full ] && break
   sleep 1
   kill -0 $pid 2>/dev/null || break
   if [ "$HOW" = escape ]; then
@@ -62,7 +72,15 @@ if kill -0 $pid 2>/dev/null; then
 fi
 wait $pid
 status=$?
-echo "$HOW: exit status $status"
+echo "$HOW: exit status $status after $SECONDS s"
+if [ "$HOW" = full ] && [ $SECONDS -lt 224 ]; then
+  echo "the demo ended after $SECONDS s, before its music did"
+  status=1
+fi
+if grep -q "silently" demo.log; then
+  echo "the soundtrack did not play:"
+  status=1
+fi
 [ $status -eq 0 ] || cat demo.log
 exit $status
 DRIVE
@@ -73,7 +91,7 @@ DRIVE
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 
 failed=0
-for how in escape close; do
+for how in escape close full; do
   (cd "$DATA" && SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 640x480x24" \
      bash "$DATA/drive.sh" "$BUILD/mvrk_dms" "$BUILD/mvrk_xclose" "$how") || failed=1
 done
