@@ -60,7 +60,7 @@ int WriteCameraPaths()
 
   // The figure on its roof at (50, 239.8, 28) beside its screen; the camera
   // waits on the first key, then pulls back and up over the city.
-  write("scene_hum", {Key({46, 256, -14}, {37, 251.5, 30}, 60), Key({50, 259, -45}, {37, 252, 30}, 62),
+  write("scene_hum", {Key({47, 251, -10}, {38, 253, 30}, 60), Key({50, 255, -45}, {37, 253, 30}, 62),
                       Key({58, 272, -110}, {35, 256, 40}, 64), Key({70, 300, -200}, {30, 262, 80}, 66),
                       Key({85, 345, -320}, {20, 270, 200}, 68), Key({100, 400, -460}, {0, 280, 400}, 70),
                       Key({110, 460, -620}, {0, 290, 600}, 70), Key({115, 520, -780}, {0, 300, 800}, 70)});
