@@ -1,7 +1,8 @@
 // Pieces several scenes share: the inclusive range test, the choice of shot
 // and path fraction for scenes cut into equal shots, the per-shot pulse that
 // restarts at every cut, the black fade and white flash quads, the spreading
-// caption advance, and the pass that draws the Wobbla models.
+// caption advance, and the model passes several scenes draw (the Wobbla and
+// arounder models, lit textured models, the placing of the human models).
 //
 // p is a scene's progress in [0, 1) held as a float; the arithmetic on it is
 // done in double. Angles are radians. Everything here is plain arithmetic
