@@ -20,9 +20,8 @@ TJumpPlan JumpPlan(float p)
   TJumpPlan plan;
   plan.Shot = ChooseShot(p, 4, 2);
   plan.FadeLevel = std::sqrt(static_cast<float>(ShotPulse(p, 4)));
-  plan.StreakRings = p < 0.75f;
   plan.RingP = p / 3;
-  plan.Water = !plan.StreakRings;
+  plan.Water = p >= 0.75f;
   plan.WaterPhase = 12.0 * p;
   plan.CaptionAdvance = static_cast<float>(40 + 10.0 * p);
   plan.CaptionAlpha = p;
@@ -67,7 +66,7 @@ void tscene_jump::Render(int32_t t)
   glPopMatrix();
   glColor4f(1, 1, 1, 1);
 
-  if (plan.StreakRings)
+  if (!plan.Water)
     StreakRings(plan.RingP, 33, 18, 4);
   DrawSun();
   if (plan.Water) {

@@ -37,9 +37,8 @@ TCappedPlan CappedPlan(float p);
 struct TJumpPlan {
   TShot Shot;        // four shots, each flying the first half of its path
   float FadeLevel;   // square root of the shot pulse
-  bool StreakRings;  // the rings fly until the last quarter
   float RingP;       // p / 3 in single precision: the rings' phase is 4 * RingP
-  bool Water;        // last quarter: dark haze and water instead of light haze
+  bool Water;        // last quarter: no rings, dark haze and water
   double WaterPhase;
   float CaptionAdvance;
   float CaptionAlpha;
