@@ -17,7 +17,7 @@ start=$(date +%s.%N)
 end=$(date +%s.%N)
 seconds=$(echo "$end - $start" | bc)
 echo "generated in $seconds s"
-if (( $(echo "$seconds > 30" | bc) )); then
+if (( $(echo "$seconds > 60" | bc) )); then
   echo "the generator took $seconds s" >&2
   exit 1
 fi
