@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -76,12 +77,23 @@ TEST(MusicScore, KicksNeverOverlap)
         << "kick at " << kicks[k]->Start;
 }
 
-TEST(MusicScore, EveryNoteStartsInsideThePieceBeforeTheFadeEnds)
+TEST(MusicScore, EveryNoteIsInTuneAndStartsBeforeTheFadeEnds)
 {
+  const TInstrument pitched[] = {
+      TInstrument::Pad,  TInstrument::Stab,   TInstrument::Bass,
+      TInstrument::Sub,  TInstrument::Pluck,  TInstrument::Lead,
+      TInstrument::Bell, TInstrument::Wobble, TInstrument::Drone,
+      TInstrument::Drop, TInstrument::Riser};
   for (const TNote& n : ComposeScore()) {
     EXPECT_GE(n.Start, 0.0);
     EXPECT_LT(n.Start, FadeEnd);
     EXPECT_GT(n.Length, 0.0);
+    if (std::count(std::begin(pitched), std::end(pitched), n.Instrument)) {
+      // From C1 to C7; a note name the score cannot read would land far
+      // outside.
+      EXPECT_GE(n.Pitch, 24.0f) << "note at " << n.Start;
+      EXPECT_LE(n.Pitch, 96.0f) << "note at " << n.Start;
+    }
   }
 }
 

@@ -80,12 +80,15 @@ float ParsePitch(const std::string& token)
 }
 
 // A melody written as one token per step: a note name starts a note, "-"
-// holds it, "." rests; "|" marks bar lines for the reader and is skipped.
+// holds it, "." rests; "|" marks bar lines for the reader and counts as a
+// space, also where two string pieces meet.
 void AddLine(std::vector<TNote>& out, const TSection& s, double firstBar,
              int stepsPerBar, const char* text, const TNote& voice,
              float legato = 0.9f)
 {
-  std::istringstream tokens(text);
+  std::string spaced(text);
+  std::replace(spaced.begin(), spaced.end(), '|', ' ');
+  std::istringstream tokens(spaced);
   std::string token;
   int step = 0;
   int noteStep = -1;
@@ -99,8 +102,6 @@ void AddLine(std::vector<TNote>& out, const TSection& s, double firstBar,
     noteStep = -1;
   };
   while (tokens >> token) {
-    if (token == "|")
-      continue;
     if (token == "-") {
       ++step;
       continue;
