@@ -1,6 +1,5 @@
 #include "scenes/scenes.h"
 
-#include "engine/assets.h"
 #include "engine/camera.h"
 #include "engine/text.h"
 #include "scenes/frame.h"
