@@ -195,9 +195,9 @@ float RunAllPasses(std::vector<TAllPass>& passes, float x)
 
 }  // namespace
 
-void TReverb::Process(float inL, float inR, float& outL, float& outR)
+void TReverb::Process(float in, float& outL, float& outR)
 {
-  const float in = (inL + inR) * 0.015f;
+  in *= 0.015f;
   outL = RunAllPasses(AllPassL, RunCombs(CombsL, in, Feedback, Damping));
   outR = RunAllPasses(AllPassR, RunCombs(CombsR, in, Feedback, Damping));
 }
@@ -209,13 +209,13 @@ TEcho::TEcho(double delaySeconds, float feedback)
 {
 }
 
-void TEcho::Process(float inL, float inR, float& outL, float& outR)
+void TEcho::Process(float in, float& outL, float& outR)
 {
   outL = BufferL[Pos];
   outR = BufferR[Pos];
   // The left tap feeds the right line and the other way round, so repeats
-  // bounce between the sides; the mono input enters on the left only.
-  BufferL[Pos] = 0.5f * (inL + inR) + ToneR.Process(outR) * Feedback;
+  // bounce between the sides; the input enters on the left only.
+  BufferL[Pos] = in + ToneR.Process(outR) * Feedback;
   BufferR[Pos] = ToneL.Process(outL) * Feedback;
   if (++Pos == BufferL.size())
     Pos = 0;

@@ -64,11 +64,12 @@ struct TSvf {
   void Process(float x, double hz, float resonance);
 };
 
-// Stereo room reverb: eight damped combs and four all-passes per side.
+// Room reverb from a mono send to stereo: eight damped combs and four
+// all-passes per side.
 class TReverb {
 public:
   TReverb(float roomSize, float damping);
-  void Process(float inL, float inR, float& outL, float& outR);
+  void Process(float in, float& outL, float& outR);
 
 private:
   struct TComb {
@@ -86,11 +87,11 @@ private:
   float Damping;
 };
 
-// Stereo ping-pong echo with a darkening feedback path.
+// Ping-pong echo from a mono send to stereo, with a darkening feedback path.
 class TEcho {
 public:
   TEcho(double delaySeconds, float feedback);
-  void Process(float inL, float inR, float& outL, float& outR);
+  void Process(float in, float& outL, float& outR);
 
 private:
   std::vector<float> BufferL, BufferR;

@@ -15,19 +15,33 @@ struct TStereo {
   explicit TStereo(size_t frames) : L(frames), R(frames) {}
 };
 
+// Adds voice, starting at frame first, scaled by gainL and gainR and, where
+// duck is given, by the ducking gain of each frame.
 void AddVoice(TStereo& bus, const std::vector<float>& voice, size_t first,
-              float gainL, float gainR)
+              float gainL, float gainR, const std::vector<float>* duck)
 {
-  if (gainL == 0 && gainR == 0)
-    return;
-  const size_t count = std::min(voice.size(), bus.L.size() - std::min(first, bus.L.size()));
+  const size_t count =
+      std::min(voice.size(), bus.L.size() - std::min(first, bus.L.size()));
   for (size_t i = 0; i < count; ++i) {
-    bus.L[first + i] += voice[i] * gainL;
-    bus.R[first + i] += voice[i] * gainR;
+    const float x = duck ? voice[i] * (*duck)[first + i] : voice[i];
+    bus.L[first + i] += x * gainL;
+    bus.R[first + i] += x * gainR;
   }
 }
 
-// Gain of the ducked bus: every kick pulls it down at once (in 4 ms) and
+// Adds voice to a mono effect send.
+void AddSend(std::vector<float>& send, const std::vector<float>& voice,
+             size_t first, float gain)
+{
+  if (gain == 0)
+    return;
+  const size_t count =
+      std::min(voice.size(), send.size() - std::min(first, send.size()));
+  for (size_t i = 0; i < count; ++i)
+    send[first + i] += voice[i] * gain;
+}
+
+// Gain of the ducked voices: every kick pulls it down at once (in 4 ms) and
 // lets it come back over about a quarter of a second.
 std::vector<float> DuckingGain(const std::vector<TNote>& notes, size_t frames)
 {
@@ -54,34 +68,34 @@ std::vector<float> RenderMix(const std::vector<TNote>& notes, double seconds,
                              const std::function<void(double)>& progress)
 {
   const size_t frames = static_cast<size_t>(seconds * SampleRate);
-  TStereo dry(frames), ducked(frames), reverbSend(frames), echoSend(frames);
+  const std::vector<float> duck = DuckingGain(notes, frames);
+  TStereo dry(frames);
+  std::vector<float> reverbSend(frames), echoSend(frames);
   for (size_t k = 0; k < notes.size(); ++k) {
     const TNote& n = notes[k];
     const std::vector<float> voice = RenderVoice(n, static_cast<uint32_t>(k + 1));
     const size_t first = static_cast<size_t>(std::lround(n.Start * SampleRate));
-    // Constant-power pan.
+    // Constant-power pan; the sends take the sum of both sides.
     const double angle = (std::clamp(n.Pan, -1.0f, 1.0f) + 1.0) * Pi / 4.0;
     const float l = static_cast<float>(std::cos(angle));
     const float r = static_cast<float>(std::sin(angle));
-    AddVoice(n.Ducked ? ducked : dry, voice, first, l, r);
-    AddVoice(reverbSend, voice, first, l * n.Reverb, r * n.Reverb);
-    AddVoice(echoSend, voice, first, l * n.Echo, r * n.Echo);
+    AddVoice(dry, voice, first, l, r, n.Ducked ? &duck : nullptr);
+    AddSend(reverbSend, voice, first, (l + r) * n.Reverb);
+    AddSend(echoSend, voice, first, 0.5f * (l + r) * n.Echo);
     if (k % 256 == 0)
       progress(0.8 * k / notes.size());
   }
 
-  const std::vector<float> duck = DuckingGain(notes, frames);
   TReverb reverb(0.86f, 0.35f);
   TEcho echo(0.2816, 0.42f);
   TBiquad lowCutL = MakeHighPass(28, 0.7), lowCutR = MakeHighPass(28, 0.7);
   std::vector<float> mix(2 * frames);
   for (size_t i = 0; i < frames; ++i) {
     float echoL, echoR, wetL, wetR;
-    echo.Process(echoSend.L[i], echoSend.R[i], echoL, echoR);
-    reverb.Process(reverbSend.L[i] + 0.3f * echoL, reverbSend.R[i] + 0.3f * echoR,
-                   wetL, wetR);
-    const float l = dry.L[i] + ducked.L[i] * duck[i] + echoL + wetL;
-    const float r = dry.R[i] + ducked.R[i] * duck[i] + echoR + wetR;
+    echo.Process(echoSend[i], echoL, echoR);
+    reverb.Process(reverbSend[i] + 0.3f * (echoL + echoR), wetL, wetR);
+    const float l = dry.L[i] + echoL + wetL;
+    const float r = dry.R[i] + echoR + wetR;
     const double t = double(i) / SampleRate;
     double fade = 1.0;
     if (t >= fadeEnd)

@@ -1,7 +1,7 @@
-// Renders the notes of the score into the final stereo mix: dry and
-// kick-ducked buses, a reverb and an echo fed by each note's sends, the fade
-// at the end and a peak limiter, so that no sample of the result exceeds
-// MixCeiling.
+// Renders the notes of the score into the final stereo mix: the voices
+// (those marked Ducked pumped down by every kick), a reverb and an echo fed
+// by each note's sends, the fade at the end and a peak limiter, so that no
+// sample of the result exceeds MixCeiling.
 #pragma once
 
 #include "tools/music/instruments.h"
