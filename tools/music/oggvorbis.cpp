@@ -131,6 +131,8 @@ size_t ReadMemory(void* out, size_t size, size_t count, void* source)
   if (size == 0)
     return 0;
   const size_t items = std::min(count, (file->Size - file->Pos) / size);
+  if (items == 0)
+    return 0;
   std::memcpy(out, file->Data + file->Pos, items * size);
   file->Pos += items * size;
   return items;
