@@ -254,7 +254,7 @@ void ComposePrefall(const TSection& s, std::vector<TNote>& out)
     AddChord(out, s, bar, 12.0 / 16, chord,
              Voice(TInstrument::Stab, 0.3f, 0, 0.3f, 0.15f), 0.5f, 12);
     AddChord(out, s, bar, 12.0 / 16, chord,
-             Voice(TInstrument::Pad, 0.16f, 0, 0.35f, 0, 1600), 0.7f);
+             Voice(TInstrument::Stab, 0.26f, 0, 0.3f), 0.7f);
     Put(out, Voice(TInstrument::Bass, 0.5f, 0, 0, 0, 0.5f), s.At(bar),
         6 * step, chord.Root);
     Put(out, Voice(TInstrument::Bass, 0.45f, 0, 0, 0, 0.5f), s.At(bar + 6.0 / 16),
