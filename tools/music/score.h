@@ -26,8 +26,8 @@ std::vector<TSection> ScoreSections();
 
 // The whole piece fades out between these times (seconds) and is rendered to
 // PieceLength, past the program's end at 224 s and the last scene's end.
-constexpr double FadeStart = 220.0;
-constexpr double FadeEnd = 223.7;
+constexpr double FadeStart = 220.5;
+constexpr double FadeEnd = 223.8;
 constexpr double PieceLength = 226.6;
 
 // Every note of the piece, in no particular order.
