@@ -280,8 +280,8 @@ void ComposeBalance(const TSection& s, std::vector<TNote>& out)
   const TChord chords[8] = {F, G, Em, Am, Dm, G, C, E};
   for (int bar = 0; bar < s.Bars; ++bar) {
     AddChord(out, s, bar, 1, chords[bar],
-             Voice(TInstrument::Pad, 0.3f, 0, 0.55f, 0, 1500), 0.9f);
-    Put(out, Voice(TInstrument::Sub, 0.5f), s.At(bar),
+             Voice(TInstrument::Pad, 0.24f, 0, 0.55f, 0, 1500), 0.9f);
+    Put(out, Voice(TInstrument::Sub, 0.42f), s.At(bar),
         s.BarSeconds() * 0.92, SubPitch(chords[bar]));
   }
   AddLine(out, s, 0, 8,
@@ -524,8 +524,8 @@ void ComposeLast(const TSection& s, std::vector<TNote>& out)
   for (int bar = 0; bar < s.Bars; bar += 2) {
     const TChord& chord = chords[bar / 2];
     AddChord(out, s, bar, 2, chord,
-             Voice(TInstrument::Pad, 0.28f, 0, 0.6f, 0, 900), 0.9f);
-    Put(out, Voice(TInstrument::Sub, 0.5f), s.At(bar),
+             Voice(TInstrument::Pad, 0.24f, 0, 0.6f, 0, 900), 0.9f);
+    Put(out, Voice(TInstrument::Sub, 0.45f), s.At(bar),
         s.At(bar + 2) - s.At(bar) - 0.2, SubPitch(chord));
   }
   // Only the hits on which the picture shakes remain of the beat.
