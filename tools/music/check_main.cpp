@@ -24,7 +24,7 @@ const char* const SlotNames[] = {"hum",  "prefall", "balance", "fall",  "water",
 
 // The music may fade from here on; the program ends at 224 s.
 constexpr double FadeFrom = 219.0;
-constexpr double ProgramEnd = 224.0;
+constexpr double ProgramEnd = (LastFrameTime + 1) / 1000.0;
 // Longest digital standstill accepted before the fade.
 constexpr double ShortSilence = 0.05;
 // Most the loudness of one section may differ from another's.
