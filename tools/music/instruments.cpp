@@ -261,35 +261,33 @@ std::vector<float> RenderClap(const TNote& n, TNoise& noise)
   return out;
 }
 
-std::vector<float> RenderHat(const TNote& n, TNoise& noise)
+// Noise through a high-pass and a band-pass in parallel, for the metals.
+std::vector<float> RenderMetal(TNoise& noise, const TEnvelope& env,
+                               double length, TBiquad high, float highGain,
+                               TBiquad band, float bandGain)
 {
-  const double decay = n.Param > 0 ? 0.22 : 0.035;
-  const TEnvelope env{0.0008, decay, 0.0, 0.02};
-  const double length = std::max(n.Length, decay * 4.0);
   std::vector<float> out(SampleCount(length + env.Release));
-  TBiquad high = MakeHighPass(7000, 0.7);
-  TBiquad sheen = MakeBandPass(10000, 1.0);
   for (size_t i = 0; i < out.size(); ++i) {
     const float x = noise.Next();
-    out[i] = (0.6f * high.Process(x) + 0.4f * sheen.Process(x)) *
+    out[i] = (highGain * high.Process(x) + bandGain * band.Process(x)) *
              env.Level(Time(i), length);
   }
   return out;
 }
 
+std::vector<float> RenderHat(const TNote& n, TNoise& noise)
+{
+  const double decay = n.Param > 0 ? 0.22 : 0.035;
+  return RenderMetal(noise, {0.0008, decay, 0.0, 0.02},
+                     std::max(n.Length, decay * 4.0), MakeHighPass(7000, 0.7),
+                     0.6f, MakeBandPass(10000, 1.0), 0.4f);
+}
+
 std::vector<float> RenderCrash(const TNote& n, TNoise& noise)
 {
-  const TEnvelope env{0.001, 0.9, 0.0, 0.5};
-  const double length = std::max(n.Length, 2.5);
-  std::vector<float> out(SampleCount(length + env.Release));
-  TBiquad high = MakeHighPass(3000, 0.7);
-  TBiquad ring = MakeBandPass(5200, 3.0);
-  for (size_t i = 0; i < out.size(); ++i) {
-    const float x = noise.Next();
-    out[i] = (0.7f * high.Process(x) + 0.5f * ring.Process(x)) *
-             env.Level(Time(i), length);
-  }
-  return out;
+  return RenderMetal(noise, {0.001, 0.9, 0.0, 0.5}, std::max(n.Length, 2.5),
+                     MakeHighPass(3000, 0.7), 0.7f, MakeBandPass(5200, 3.0),
+                     0.5f);
 }
 
 std::vector<float> RenderRiser(const TNote& n, TNoise& noise)

@@ -168,11 +168,12 @@ const std::string BackbeatSnare = "....x.......x.......x.......x...";
 const std::string SixteenthHats = "xoxoxoxoxoxoxo.oxoxoxoxoxoxoxo.o";
 const std::string OpenHats = "..............x...............x.";
 
-// The full beat over a whole eight-bar section, with a bass that plays with
-// every kick. chords holds one chord per bar.
+// The full beat over a whole eight-bar section, opened by a crash, with a
+// bass that plays with every kick. chords holds one chord per bar.
 void AddFullBeat(std::vector<TNote>& out, const TSection& s,
                  const TChord* chords, float bassBrightness)
 {
+  Put(out, Voice(TInstrument::Crash, 0.32f, -0.2f, 0.3f), s.At(0), 2.5, 60);
   AddPattern(out, s, 0, s.Bars, ShakeKicks, Voice(TInstrument::Kick, 1.0f));
   AddPattern(out, s, 0, s.Bars, BackbeatSnare,
              Voice(TInstrument::Snare, 0.5f, 0.05f, 0.18f));
@@ -370,7 +371,8 @@ void ComposeWobbler(const TSection& s, std::vector<TNote>& out)
   const TChord chords[4] = {Am, F, C, G};
   const double beat = s.BarSeconds() / 4.0;
   Put(out, Voice(TInstrument::Crash, 0.3f, 0.2f, 0.3f), s.At(0), 2.5, 60);
-  // Sweeps per beat, bar by bar: quarters, eighths, triplets, sixteenths.
+  // Filter sweeps per beat, bar by bar: quarters, eighths, quarters,
+  // eighth triplets.
   const double sweepsPerBeat[4] = {1, 2, 1, 3};
   for (int bar = 0; bar < s.Bars; ++bar) {
     const TChord& chord = chords[(bar / 2) % 4];
@@ -406,7 +408,6 @@ void ComposeRush(const TSection& s, std::vector<TNote>& out)
 {
   const TChord chords[8] = {Am, F, C, G, Am, F, G, G};
   AddFullBeat(out, s, chords, 0.5f);
-  Put(out, Voice(TInstrument::Crash, 0.3f, -0.2f, 0.3f), s.At(0), 2.5, 60);
   for (int bar = 0; bar < s.Bars; ++bar)
     AddChord(out, s, bar, 1, chords[bar],
              Voice(TInstrument::Pad, 0.2f, 0, 0.35f, 0, 2200, true), 0.8f);
@@ -425,7 +426,6 @@ void ComposeCapped(const TSection& s, std::vector<TNote>& out)
   AddFullBeat(out, s, chords, 0.7f);
   AddPattern(out, s, 0, s.Bars, "....x.......x...",
              Voice(TInstrument::Clap, 0.3f, -0.1f, 0.3f));
-  Put(out, Voice(TInstrument::Crash, 0.3f, 0.2f, 0.3f), s.At(0), 2.5, 60);
   const int order[8] = {0, 2, 1, 3, 2, 1, 3, 2};
   for (int bar = 0; bar < s.Bars; ++bar) {
     AddChord(out, s, bar, 1, chords[bar],
@@ -449,7 +449,6 @@ void ComposeJump(const TSection& s, std::vector<TNote>& out)
 {
   const TChord chords[8] = {F, G, Am, Am, F, G, E, E};
   AddFullBeat(out, s, chords, 0.8f);
-  Put(out, Voice(TInstrument::Crash, 0.32f, -0.2f, 0.3f), s.At(0), 2.5, 60);
   for (int bar = 0; bar < s.Bars; ++bar)
     for (int offbeat = 0; offbeat < 4; ++offbeat)
       AddChord(out, s, bar + (4 * offbeat + 2) / 16.0, 1.5 / 16, chords[bar],
@@ -466,7 +465,6 @@ void ComposeAtom(const TSection& s, std::vector<TNote>& out)
 {
   const TChord chords[8] = {Am, F, C, G, Am, F, G, E};
   AddFullBeat(out, s, chords, 1.0f);
-  Put(out, Voice(TInstrument::Crash, 0.35f, -0.2f, 0.3f), s.At(0), 2.5, 60);
   Put(out, Voice(TInstrument::Crash, 0.35f, 0.2f, 0.3f), s.At(4), 2.5, 60);
   for (int bar = 0; bar < s.Bars; ++bar)
     AddChord(out, s, bar, 1, chords[bar],
