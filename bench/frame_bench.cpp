@@ -1,6 +1,8 @@
 // Measures the demo's costs headless: the start-up (terrains, the whole
 // start-up) and the time to draw frames of each scene, including the
 // read-back a capture needs. Usage: mvrk_bench CONTENT_DIR [FRAMES_PER_SCENE]
+// [SLOT]. With LP_NUM_THREADS=0 Mesa rasterizes on the calling thread, which
+// makes CPU times comparable between runs on a busy machine.
 #include "engine/assets.h"
 #include "engine/framebuffer.h"
 #include "engine/headless.h"
@@ -38,10 +40,11 @@ double CpuSeconds()
 int main(int argc, char** argv)
 {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: %s CONTENT_DIR [FRAMES_PER_SCENE]\n", argv[0]);
+    std::fprintf(stderr, "usage: %s CONTENT_DIR [FRAMES_PER_SCENE] [SLOT]\n", argv[0]);
     return 2;
   }
   const int frames = argc > 2 ? std::atoi(argv[2]) : 20;
+  const int only = argc > 3 ? std::atoi(argv[3]) : -1;
   if (::chdir(argv[1]) != 0) {
     std::fprintf(stderr, "cannot enter %s\n", argv[1]);
     return 1;
@@ -72,6 +75,8 @@ int main(int argc, char** argv)
   std::vector<uint8_t> pixels;
   std::printf("%-8s %10s %10s %12s\n", "slot", "ms/frame", "fps", "cpu ms/frame");
   for (int slot = 0; slot < 13; ++slot) {
+    if (only >= 0 && slot != only)
+      continue;
     const mve_genericscene& scene = *SceneTable[slot];
     const int32_t first = scene.StartTime + (scene.EndTime - scene.StartTime) / 3;
     started = std::chrono::steady_clock::now();

@@ -500,8 +500,7 @@ void ComputeVertexNormals(TGeoxData& model)
 
 namespace {
 
-// Scratch arrays for drawing, reused from call to call.
-std::vector<GLuint> CornerIndices;
+// Scratch array for drawing, reused from call to call.
 std::vector<GLfloat> FlatCorners;
 
 }  // namespace
@@ -514,60 +513,37 @@ void DrawGeox(const TGeoxData& model, bool withTexCoords, bool withFaceNormals,
 {
   if (model.Faces.empty())
     return;
+  // Each corner carries position, normal (its own, or its face's) and
+  // texture coordinates.
+  constexpr int Floats = 8;
+  FlatCorners.resize(model.Faces.size() * 3 * Floats);
+  GLfloat* out = FlatCorners.data();
+  for (const GeoxFace& face : model.Faces) {
+    for (int32_t corner : {face.a, face.b, face.c}) {
+      const GeoxVertex& vertex = model.Vertices[corner];
+      *out++ = vertex.x;
+      *out++ = vertex.y;
+      *out++ = vertex.z;
+      *out++ = withVertexNormals ? vertex.nx : face.nx;
+      *out++ = withVertexNormals ? vertex.ny : face.ny;
+      *out++ = withVertexNormals ? vertex.nz : face.nz;
+      *out++ = vertex.u;
+      *out++ = vertex.v;
+    }
+  }
+  const GLsizei stride = Floats * sizeof(GLfloat);
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-  if (!withFaceNormals) {
-    // Corners index the model's own vertex array.
-    CornerIndices.resize(model.Faces.size() * 3);
-    GLuint* index = CornerIndices.data();
-    for (const GeoxFace& face : model.Faces) {
-      *index++ = static_cast<GLuint>(face.a);
-      *index++ = static_cast<GLuint>(face.b);
-      *index++ = static_cast<GLuint>(face.c);
-    }
-    const GLsizei stride = sizeof(GeoxVertex);
-    const GeoxVertex* vertices = model.Vertices.data();
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, stride, &vertices->x);
-    if (withVertexNormals) {
-      glEnableClientState(GL_NORMAL_ARRAY);
-      glNormalPointer(GL_FLOAT, stride, &vertices->nx);
-    }
-    if (withTexCoords) {
-      glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-      glTexCoordPointer(2, GL_FLOAT, stride, &vertices->u);
-    }
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(CornerIndices.size()), GL_UNSIGNED_INT,
-                   CornerIndices.data());
-  } else {
-    // Each corner carries its face's normal (or its own, which wins when
-    // both are asked for): position, normal, texture coordinates.
-    constexpr int Floats = 8;
-    FlatCorners.resize(model.Faces.size() * 3 * Floats);
-    GLfloat* out = FlatCorners.data();
-    for (const GeoxFace& face : model.Faces) {
-      for (int32_t corner : {face.a, face.b, face.c}) {
-        const GeoxVertex& vertex = model.Vertices[corner];
-        *out++ = vertex.x;
-        *out++ = vertex.y;
-        *out++ = vertex.z;
-        *out++ = withVertexNormals ? vertex.nx : face.nx;
-        *out++ = withVertexNormals ? vertex.ny : face.ny;
-        *out++ = withVertexNormals ? vertex.nz : face.nz;
-        *out++ = vertex.u;
-        *out++ = vertex.v;
-      }
-    }
-    const GLsizei stride = Floats * sizeof(GLfloat);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, stride, FlatCorners.data());
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, stride, FlatCorners.data());
+  if (withFaceNormals || withVertexNormals) {
     glEnableClientState(GL_NORMAL_ARRAY);
     glNormalPointer(GL_FLOAT, stride, FlatCorners.data() + 3);
-    if (withTexCoords) {
-      glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-      glTexCoordPointer(2, GL_FLOAT, stride, FlatCorners.data() + 6);
-    }
-    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(model.Faces.size() * 3));
   }
+  if (withTexCoords) {
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, stride, FlatCorners.data() + 6);
+  }
+  glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(model.Faces.size() * 3));
   glPopClientAttrib();
 }
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 const TColour HazeLight = {140 / 255.0f, 130 / 255.0f, 114 / 255.0f, 1};
 const TColour HazeDark = {45 / 255.0f, 33 / 255.0f, 65 / 255.0f, 1};
@@ -174,11 +175,26 @@ void DrawCityWallOverlay()
   glDisable(GL_BLEND);
 }
 
-void DrawStreaks(float p, double k, TColour head, TColour tail)
+namespace {
+
+// The streak quads of the last (p, k): the rings and rotated fields draw the
+// same streaks several times a frame, so the positions are worked out once.
+struct TStreakQuads {
+  float P = -1;
+  double K = 0;
+  bool Valid = false;
+  std::vector<GLfloat> Positions;  // four corners of x, y, z per streak
+};
+TStreakQuads StreakQuads;
+std::vector<GLfloat> StreakColours;
+std::vector<GLfloat> SmokeCorners;  // x, y, z, s, t, r, g, b, a per corner
+
+void BuildStreakQuads(float p, double k)
 {
-  glDisable(GL_TEXTURE_2D);
-  glColor4f(1, 1, 1, 1);
-  glBegin(GL_QUADS);
+  if (StreakQuads.Valid && StreakQuads.P == p && StreakQuads.K == k)
+    return;
+  StreakQuads.Positions.resize(StreakCount * 4 * 3);
+  GLfloat* out = StreakQuads.Positions.data();
   for (int i = 0; i < StreakCount; ++i) {
     const TStreak& s = Streaks[i];
     const double f = Frac4(i / 5000.0 + k * p);
@@ -188,17 +204,52 @@ void DrawStreaks(float p, double k, TColour head, TColour tail)
     const double f2 = f + 0.02;
     const double x2 = f2 * s.x0 + (1 - f2) * s.x1;
     const double z2 = f2 * s.z0 + (1 - f2) * s.z1;
-    SetColour(head);
-    glVertex3f(static_cast<float>(x - 0.3), static_cast<float>(y), static_cast<float>(z - 0.3));
-    glVertex3f(static_cast<float>(x + 0.3), static_cast<float>(y), static_cast<float>(z + 0.3));
-    SetColour(tail);
-    glVertex3f(static_cast<float>(x2), static_cast<float>(y), static_cast<float>(z2));
-    glVertex3f(static_cast<float>(x2), static_cast<float>(y), static_cast<float>(z2));
+    const GLfloat corners[4][3] = {
+        {static_cast<float>(x - 0.3), static_cast<float>(y), static_cast<float>(z - 0.3)},
+        {static_cast<float>(x + 0.3), static_cast<float>(y), static_cast<float>(z + 0.3)},
+        {static_cast<float>(x2), static_cast<float>(y), static_cast<float>(z2)},
+        {static_cast<float>(x2), static_cast<float>(y), static_cast<float>(z2)},
+    };
+    for (const auto& corner : corners)
+      for (GLfloat v : corner)
+        *out++ = v;
   }
-  glEnd();
+  StreakQuads.P = p;
+  StreakQuads.K = k;
+  StreakQuads.Valid = true;
+}
+
+}  // namespace
+
+// Each streak is one quad: two head corners in the head colour, then the tail
+// point twice in the tail colour. Drawn from arrays; the same quads as
+// glBegin/glEnd would give.
+void DrawStreaks(float p, double k, TColour head, TColour tail)
+{
+  glDisable(GL_TEXTURE_2D);
+  glColor4f(1, 1, 1, 1);
+  BuildStreakQuads(p, k);
+  StreakColours.resize(StreakCount * 4 * 4);
+  GLfloat* colour = StreakColours.data();
+  for (int i = 0; i < StreakCount; ++i)
+    for (const TColour& c : {head, head, tail, tail}) {
+      *colour++ = c.r;
+      *colour++ = c.g;
+      *colour++ = c.b;
+      *colour++ = c.a;
+    }
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, 0, StreakQuads.Positions.data());
+  glEnableClientState(GL_COLOR_ARRAY);
+  glColorPointer(4, GL_FLOAT, 0, StreakColours.data());
+  glDrawArrays(GL_QUADS, 0, StreakCount * 4);
+  glPopClientAttrib();
   glColor4f(1, 1, 1, 1);
 }
 
+// Two crossed billboards per particle, growing and fading along its
+// direction; drawn from arrays.
 void DrawSmokeColumn(float p, float x, float y, float z, double rate)
 {
   glPushMatrix();
@@ -211,32 +262,43 @@ void DrawSmokeColumn(float p, float x, float y, float z, double rate)
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, SmogTexture);
   glDepthMask(GL_FALSE);
-  glBegin(GL_QUADS);
+
+  constexpr int Floats = 9;
+  SmokeCorners.resize(ParticleCount * 8 * Floats);
+  GLfloat* out = SmokeCorners.data();
   for (int i = 0; i < ParticleCount; ++i) {
     const double f = ParticlePhase[i];
     const float s = static_cast<float>(65 * f * f * f + 10);
-    glColor4f(1, 1, 1, static_cast<float>(1 - f));
+    const float alpha = static_cast<float>(1 - f);
     const float px = static_cast<float>(f * Particles[i].x);
     const float py = static_cast<float>(f * Particles[i].y);
     const float pz = static_cast<float>(f * Particles[i].z);
-    glTexCoord2f(0, 0);
-    glVertex3f(px - s, py - s, pz);
-    glTexCoord2f(1, 0);
-    glVertex3f(px + s, py - s, pz);
-    glTexCoord2f(1, 1);
-    glVertex3f(px + s, py + s, pz);
-    glTexCoord2f(0, 1);
-    glVertex3f(px - s, py + s, pz);
-    glTexCoord2f(0, 0);
-    glVertex3f(px, py - s, pz - s);
-    glTexCoord2f(1, 0);
-    glVertex3f(px, py - s, pz + s);
-    glTexCoord2f(1, 1);
-    glVertex3f(px, py + s, pz + s);
-    glTexCoord2f(0, 1);
-    glVertex3f(px, py + s, pz - s);
+    const GLfloat corners[8][5] = {
+        {px - s, py - s, pz, 0, 0}, {px + s, py - s, pz, 1, 0},
+        {px + s, py + s, pz, 1, 1}, {px - s, py + s, pz, 0, 1},
+        {px, py - s, pz - s, 0, 0}, {px, py - s, pz + s, 1, 0},
+        {px, py + s, pz + s, 1, 1}, {px, py + s, pz - s, 0, 1},
+    };
+    for (const auto& corner : corners) {
+      for (GLfloat v : corner)
+        *out++ = v;
+      *out++ = 1;
+      *out++ = 1;
+      *out++ = 1;
+      *out++ = alpha;
+    }
   }
-  glEnd();
+  const GLsizei stride = Floats * sizeof(GLfloat);
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, stride, SmokeCorners.data());
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glTexCoordPointer(2, GL_FLOAT, stride, SmokeCorners.data() + 3);
+  glEnableClientState(GL_COLOR_ARRAY);
+  glColorPointer(4, GL_FLOAT, stride, SmokeCorners.data() + 5);
+  glDrawArrays(GL_QUADS, 0, ParticleCount * 8);
+  glPopClientAttrib();
+
   glDepthMask(GL_TRUE);
   glDisable(GL_BLEND);
   glPopMatrix();
