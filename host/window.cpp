@@ -29,6 +29,15 @@ void PresentFrame()
   SDL_GL_SwapWindow(WindowHandle);
 }
 
+// A failure the user sees with the program's own text; the system's reason
+// goes to standard error beside it.
+void ReportFailure(const char* text, const std::string& reason, TMessageIcon icon)
+{
+  if (!reason.empty())
+    std::fprintf(stderr, "%s\n", reason.c_str());
+  ShowMessage(text, "Error", icon);
+}
+
 // A yes/no question; without a window system to ask on, the answer is yes.
 bool AskYesNo(const char* text, const char* caption)
 {
@@ -98,8 +107,7 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
   FullScreen = fullScreen;
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    ShowMessage(std::string("Failed To Register The Window Class.") + " (" + SDL_GetError() + ")",
-                "Error", TMessageIcon::Error);
+    ReportFailure("Failed To Register The Window Class.", SDL_GetError(), TMessageIcon::Error);
     return false;
   }
   VideoStarted = true;
@@ -129,9 +137,13 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
     flags |= SDL_WINDOW_FULLSCREEN;
   WindowHandle = SDL_CreateWindow(title.c_str(), 0, 0, width, height, flags);
   if (!WindowHandle) {
+    // SDL picks the pixel format (the GL visual) while it creates the window.
     const std::string reason = SDL_GetError();
+    const bool noFormat = reason.find("visual") != std::string::npos ||
+                          reason.find("pixel format") != std::string::npos;
     DestroyDemoWindow();
-    ShowMessage("Window creation error. (" + reason + ")", "Error", TMessageIcon::Warning);
+    ReportFailure(noFormat ? "Cant't Find A Suitable PixelFormat." : "Window creation error.", reason,
+                  TMessageIcon::Warning);
     return false;
   }
   if (FullScreen) {
@@ -144,22 +156,19 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
   if (!RenderContext) {
     const std::string reason = SDL_GetError();
     DestroyDemoWindow();
-    ShowMessage("Cant't create a GL rendering context. (" + reason + ")", "Error",
-                TMessageIcon::Warning);
+    ReportFailure("Cant't create a GL rendering context.", reason, TMessageIcon::Warning);
     return false;
   }
   if (SDL_GL_MakeCurrent(WindowHandle, RenderContext) != 0) {
     const std::string reason = SDL_GetError();
     DestroyDemoWindow();
-    ShowMessage("Cant't activate the GL rendering context. (" + reason + ")", "Error",
-                TMessageIcon::Warning);
+    ReportFailure("Cant't activate the GL rendering context.", reason, TMessageIcon::Warning);
     return false;
   }
   std::string error;
   if (!CreateFrameBuffer(error)) {
     DestroyDemoWindow();
-    ShowMessage("Cant't create a GL rendering context. (" + error + ")", "Error",
-                TMessageIcon::Warning);
+    ReportFailure("Cant't create a GL rendering context.", error, TMessageIcon::Warning);
     return false;
   }
   // The music clock paces the frames; waiting for the display would only add jitter.

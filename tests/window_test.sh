@@ -1,11 +1,15 @@
 #!/bin/bash
 # Starts the real demo in a window under Xvfb, with the dummy audio driver
-# playing the generated soundtrack, three times: ended with Escape, ended
-# with a close request, and left to play to its own end at 224 s. Each must
-# end with status 0; the audio clock must not fall back to silence.
+# playing the generated soundtrack:
+# - on a 640 x 480 screen, where the full-screen mode exists: ended with
+#   Escape, ended with a close request, and left to play to its own end at
+#   224 s; each must end with status 0 and the audio clock must not fall back
+#   to silence;
+# - on a 1280 x 1024 screen, which has no 640 x 480 mode: the demo asks
+#   whether to use a window; "No" ends it with "Program Will Now Close." and a
+#   failure status before any window opens, "Yes" runs it in a window.
 set -uo pipefail
 BUILD=$(cd "$1" && pwd)
-SOURCE=$2
 
 if ! command -v xvfb-run > /dev/null || ! command -v xdotool > /dev/null; then
   echo "xvfb-run or xdotool missing; skipped"
@@ -24,65 +28,112 @@ cp -r "$CONTENT"/. "$DATA"/
 
 cat > "$DATA/drive.sh" <<'DRIVE'
 #!/bin/bash
-# Runs inside the X server: start the demo, find its window, end it.
+# Runs inside the X server: start the demo, drive it, check how it ended.
 set -u
 DEMO=$1
 XCLOSE=$2
 HOW=$3
+
 "$DEMO" > demo.log 2>&1 &
 pid=$!
-wid=""
-for _ in $(seq 1 600); do
-  wid=$(xdotool search --name '^mvrk_dms$' 2>/dev/null | head -1)
-  [ -n "$wid" ] && break
-  kill -0 $pid 2>/dev/null || break
-  sleep 0.2
-done
-if [ -z "$wid" ]; then
-  echo "no window titled mvrk_dms appeared"
+
+fail() {
+  echo "$HOW: $*"
   cat demo.log
   kill -9 $pid 2>/dev/null
   exit 1
-fi
-if [ "$HOW" = full ]; then
-  # The music clock ends the demo by itself once it passes 223999 ms.
-  for _ in $(seq 1 300); do
+}
+
+# The id of the first window titled exactly $1 (xwininfo sees the message
+# boxes, which xdotool's search passes over).
+find_window() {
+  xwininfo -root -tree 2>/dev/null | awk -v title="\"$1\":" '$2 " " $3 == title || $2 == title {print $1; exit}'
+}
+
+# Prints the id of the first window titled $1, waiting up to 2 min.
+wait_window() {
+  local wid=""
+  for _ in $(seq 1 600); do
+    wid=$(find_window "$1")
+    [ -n "$wid" ] && { echo "$wid"; return 0; }
+    kill -0 $pid 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
+}
+
+# Sends a key to a window once a second until it is gone (the first key may
+# come before the window takes input).
+press_until_gone() {
+  for _ in $(seq 1 60); do
+    local wid
+    wid=$(find_window "$1")
+    [ -n "$wid" ] || return 0
+    kill -0 $pid 2>/dev/null || return 0
+    xdotool windowfocus "$wid" 2>/dev/null
+    xdotool key "$2"
+    sleep 1
+  done
+}
+
+wait_exit() {
+  for _ in $(seq 1 "$1"); do
     kill -0 $pid 2>/dev/null || break
     sleep 1
   done
-fi
-# Ask once a second: the first request may come before the window takes
-# input.
-for _ in $(seq 1 60); do
-  [ "$HOW" = full ] && break
-  sleep 1
-  kill -0 $pid 2>/dev/null || break
-  if [ "$HOW" = escape ]; then
-    xdotool windowfocus "$wid" 2>/dev/null
-    xdotool key Escape
-  else
-    "$XCLOSE" "$wid"
-  fi
-done
-if kill -0 $pid 2>/dev/null; then
-  echo "the demo did not end after $HOW"
-  cat demo.log
-  kill -9 $pid
-  exit 1
-fi
-wait $pid
+  kill -0 $pid 2>/dev/null && fail "the demo did not end"
+  wait $pid
+}
+
+case "$HOW" in
+  decline)
+    wait_window 'Tuvo GL' > /dev/null || fail "no full-screen question"
+    grep -q "This FullScreen Mode Is Not Supported. Use Windowed Mode Instead?" demo.log \
+      || fail "question text"
+    press_until_gone 'Tuvo GL' Escape
+    wait_window Error > /dev/null || fail "no closing message"
+    [ -n "$(find_window mvrk_dms)" ] && fail "a window opened"
+    press_until_gone Error Return
+    wait_exit 60
+    status=$?
+    grep -q "Program Will Now Close." demo.log || fail "closing text"
+    [ $status -ne 0 ] || fail "declining ended with status 0"
+    echo "$HOW: exit status $status"
+    exit 0
+    ;;
+  windowed)
+    wait_window 'Tuvo GL' > /dev/null || fail "no full-screen question"
+    press_until_gone 'Tuvo GL' Return
+    wait_window mvrk_dms > /dev/null || fail "no window titled mvrk_dms appeared"
+    press_until_gone mvrk_dms Escape
+    ;;
+  escape)
+    wait_window mvrk_dms > /dev/null || fail "no window titled mvrk_dms appeared"
+    press_until_gone mvrk_dms Escape
+    ;;
+  close)
+    wid=$(wait_window mvrk_dms) || fail "no window titled mvrk_dms appeared"
+    for _ in $(seq 1 60); do
+      kill -0 $pid 2>/dev/null || break
+      "$XCLOSE" "$wid"
+      sleep 1
+    done
+    ;;
+  full)
+    # The music clock ends the demo by itself once it passes 223999 ms.
+    wait_window mvrk_dms > /dev/null || fail "no window titled mvrk_dms appeared"
+    ;;
+esac
+
+wait_exit 300
 status=$?
 echo "$HOW: exit status $status after $SECONDS s"
+[ $status -eq 0 ] || fail "ended with status $status"
 if [ "$HOW" = full ] && [ $SECONDS -lt 224 ]; then
-  echo "the demo ended after $SECONDS s, before its music did"
-  status=1
+  fail "ended after $SECONDS s, before its music did"
 fi
-if grep -q "silently" demo.log; then
-  echo "the soundtrack did not play:"
-  status=1
-fi
-[ $status -eq 0 ] || cat demo.log
-exit $status
+grep -q "silently" demo.log && fail "the soundtrack did not play"
+exit 0
 DRIVE
 
 # The GL and X libraries unload driver modules at exit, so leaks they keep
@@ -91,8 +142,9 @@ DRIVE
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:detect_leaks=0"
 
 failed=0
-for how in escape close full; do
-  (cd "$DATA" && SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 640x480x24" \
+for run in "640x480 escape" "640x480 close" "1280x1024 decline" "1280x1024 windowed" "640x480 full"; do
+  read -r screen how <<< "$run"
+  (cd "$DATA" && SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 ${screen}x24" \
      bash "$DATA/drive.sh" "$BUILD/mvrk_dms" "$BUILD/mvrk_xclose" "$how") || failed=1
 done
 exit $failed
