@@ -1,6 +1,7 @@
 #include "engine/assets.h"
 
 #include "engine/textures.h"
+#include "scenes/frame.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -72,4 +73,30 @@ TEST(LoadedAssets, ModelsAndDisplayListsAreInPlace)
     EXPECT_NE(model.ListId, 0u);
   for (const TGeoxData& terrain : Terrains)
     EXPECT_EQ(terrain.VertexCount, 65536);
+}
+
+TEST(LoadedAssets, WaterBlendsTheFourFieldsIntoTheFifth)
+{
+  std::string error;
+  if (!UseStartedDemo(error))
+    GTEST_SKIP() << error;
+  // q = 3.999: field 3 with weight 0, so the surface is field 0 exactly; q =
+  // 1: field 1 with weight 1.
+  struct {
+    double q;
+    int field;
+  } cases[] = {{3.999, 0}, {1.0, 1}, {0.0, 0}};
+  for (const auto& c : cases) {
+    DrawWater(c.q);
+    for (int v : {0, 1000, 65535}) {
+      EXPECT_EQ(Terrains[4].Vertices[v].y, Terrains[c.field].Vertices[v].y) << c.q << " " << v;
+      EXPECT_EQ(Terrains[4].Vertices[v].ny, Terrains[c.field].Vertices[v].ny) << c.q << " " << v;
+    }
+  }
+  // Halfway through a quarter the surface lies between its two fields.
+  DrawWater(0.5);
+  const double w = 1 - 128 / 255.0;
+  const float expected = static_cast<float>(w * Terrains[0].Vertices[1000].y +
+                                            (1 - w) * Terrains[1].Vertices[1000].y);
+  EXPECT_FLOAT_EQ(Terrains[4].Vertices[1000].y, expected);
 }

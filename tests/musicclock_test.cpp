@@ -43,3 +43,31 @@ TEST(AudioClock, MissingSoundtrackFallsBackToTheWallClock)
   EXPECT_LT(second - first, 1000);
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
+
+TEST(AudioClock, PlayingTheSoundtrackAdvancesInRealTimeAndNeverBackwards)
+{
+  const char* content = std::getenv("MVRK_TEST_CONTENT");
+  if (!content)
+    GTEST_SKIP() << "no generated soundtrack (MVRK_TEST_CONTENT is set by ctest)";
+  ::setenv("SDL_AUDIODRIVER", "dummy", 1);
+  TAudioClock clock(std::string(content) + "/data/soundtrack.ogg");
+  clock.Start();
+  ASSERT_FALSE(clock.Silent());
+  const uint64_t start = SDL_GetTicks64();
+  int32_t last = clock.Position();
+  int32_t distinct = 0;
+  while (SDL_GetTicks64() - start < 400) {
+    const int32_t now = clock.Position();
+    ASSERT_GE(now, last);
+    distinct += now != last;
+    last = now;
+    SDL_Delay(1);
+  }
+  // The device consumes audio in real time, less its buffer at the start;
+  // between callbacks the position moves in small steps, not in jumps of a
+  // whole buffer only.
+  EXPECT_GT(last, 250);
+  EXPECT_LT(last, 450);
+  EXPECT_GT(distinct, 50);
+  SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
