@@ -502,6 +502,37 @@ namespace {
 
 // Scratch array for drawing, reused from call to call.
 std::vector<GLfloat> FlatCorners;
+std::vector<GLuint> CornerIndices;
+
+// Without face normals every corner is one of the model's own vertices, so
+// the model's vertex array is drawn as it is through an index list.
+void DrawGeoxIndexed(const TGeoxData& model, bool withTexCoords, bool withVertexNormals)
+{
+  CornerIndices.resize(model.Faces.size() * 3);
+  GLuint* index = CornerIndices.data();
+  for (const GeoxFace& face : model.Faces) {
+    *index++ = static_cast<GLuint>(face.a);
+    *index++ = static_cast<GLuint>(face.b);
+    *index++ = static_cast<GLuint>(face.c);
+  }
+  const GLsizei stride = sizeof(GeoxVertex);
+  const GeoxVertex* vertices = model.Vertices.data();
+  glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glVertexPointer(3, GL_FLOAT, stride, &vertices->x);
+  if (withVertexNormals) {
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glNormalPointer(GL_FLOAT, stride, &vertices->nx);
+  }
+  if (withTexCoords) {
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glTexCoordPointer(2, GL_FLOAT, stride, &vertices->u);
+  }
+  glDrawRangeElements(GL_TRIANGLES, 0, static_cast<GLuint>(model.Vertices.size() - 1),
+                      static_cast<GLsizei>(CornerIndices.size()), GL_UNSIGNED_INT,
+                      CornerIndices.data());
+  glPopClientAttrib();
+}
 
 }  // namespace
 
@@ -513,6 +544,10 @@ void DrawGeox(const TGeoxData& model, bool withTexCoords, bool withFaceNormals,
 {
   if (model.Faces.empty())
     return;
+  if (!withFaceNormals) {
+    DrawGeoxIndexed(model, withTexCoords, withVertexNormals);
+    return;
+  }
   // Each corner carries position, normal (its own, or its face's) and
   // texture coordinates.
   constexpr int Floats = 8;
