@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
 constexpr int Sides = 16;
 
 // Limb directions in the figure's body frame (x to its left, y up, z to its

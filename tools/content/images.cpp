@@ -126,7 +126,7 @@ TColor DustSky(double x, double y, double z, double sunX, double sunY, double su
   TColor c;
   if (up >= 0) {
     c = Mix(HazeLight, TColor{70, 52, 92}, SmoothStep(0, 0.45, up));
-    c = Mix(c, TColor{38, 28, 58}, SmoothStep(0.45, 1.0, up));
+    c = Mix(c, HazeDark, SmoothStep(0.45, 1.0, up));
   } else {
     c = Mix(HazeLight, TColor{96, 86, 78}, SmoothStep(0, -0.3, up));
   }
