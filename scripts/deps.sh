@@ -10,7 +10,7 @@ PACKAGES=(
   libfreetype-dev fonts-dejavu-core
   libgtest-dev googletest
   xvfb xauth xdotool x11-utils ffmpeg
-  python3 netpbm
+  python3 netpbm bc
 )
 
 missing=()
