@@ -109,6 +109,14 @@ case "$HOW" in
     ;;
   escape)
     wait_window mvrk_dms > /dev/null || fail "no window titled mvrk_dms appeared"
+    # What the window shows once the opening scene plays: the frame must
+    # reach the screen, not stay black.
+    sleep 4
+    brightness=$(ffmpeg -v error -f x11grab -video_size 640x480 -i "$DISPLAY" -frames:v 1 \
+                   -f rawvideo -pix_fmt gray - | od -An -tu1 -v |
+                 awk '{ for (i = 1; i <= NF; i++) { sum += $i; n++ } } END { if (n) print int(sum / n) }')
+    echo "$HOW: mean screen brightness ${brightness:-none}"
+    [ "${brightness:-0}" -gt 30 ] || fail "the window shows no picture (mean brightness ${brightness:-none})"
     press_until_gone mvrk_dms Escape
     ;;
   close)
