@@ -139,7 +139,7 @@ if __name__ == '__main__':
     else:
         withfont, blankfont = sys.argv[2], sys.argv[3]
         start, end, t = (int(v) for v in sys.argv[4:7])
-        texts = [(spec[1:], 1 if spec[0] == 'W' else -1) for spec in sys.argv[7:]]
+        texts = [(word[1:], 1 if word[0] == 'W' else -1) for word in sys.argv[7:]]
         caption(withfont, blankfont, start, end, t, texts)
 PYTHON
 
