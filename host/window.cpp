@@ -9,7 +9,9 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -54,16 +56,33 @@ bool AskYesNo(const char* text, const char* caption)
   return answer == 1;
 }
 
-// The display offers 640 x 480 exactly (at 24 or 32 bits) as a full-screen mode.
+bool ModeFits(const SDL_DisplayMode& mode, int width, int height)
+{
+  return mode.w == width && mode.h == height && SDL_BITSPERPIXEL(mode.format) >= 24;
+}
+
+// The display offers 640 x 480 exactly (at 24 or 32 bits) as a full-screen
+// mode, or already shows it. When it does not, the modes it offers go to
+// standard error, so that the question that follows can be understood.
 bool FullScreenModeAvailable(int width, int height)
 {
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && ModeFits(mode, width, height))
+    return true;
   const int modes = SDL_GetNumDisplayModes(0);
+  std::string offered;
   for (int i = 0; i < modes; ++i) {
-    SDL_DisplayMode mode;
-    if (SDL_GetDisplayMode(0, i, &mode) == 0 && mode.w == width && mode.h == height &&
-        SDL_BITSPERPIXEL(mode.format) >= 24)
+    if (SDL_GetDisplayMode(0, i, &mode) != 0)
+      continue;
+    if (ModeFits(mode, width, height))
       return true;
+    offered += " " + std::to_string(mode.w) + "x" + std::to_string(mode.h) + "x" +
+               std::to_string(SDL_BITSPERPIXEL(mode.format));
   }
+  if (modes < 0)
+    offered = std::string(" none (") + SDL_GetError() + ")";
+  std::fprintf(stderr, "The display offers no %dx%d mode; its modes:%s\n", width, height,
+               offered.empty() ? " none" : offered.c_str());
   return false;
 }
 
