@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -81,8 +82,9 @@ bool FullScreenModeAvailable(int width, int height)
   }
   if (modes < 0)
     offered = std::string(" none (") + SDL_GetError() + ")";
-  std::fprintf(stderr, "The display offers no %dx%d mode; its modes:%s\n", width, height,
-               offered.empty() ? " none" : offered.c_str());
+  const char* driver = SDL_GetCurrentVideoDriver();
+  std::fprintf(stderr, "The display (video driver %s) offers no %dx%d mode; its modes:%s\n",
+               driver ? driver : "none", width, height, offered.empty() ? " none" : offered.c_str());
   return false;
 }
 
@@ -130,6 +132,20 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
     return false;
   }
   VideoStarted = true;
+  // Without a display SDL falls back to a driver that draws nowhere; a demo
+  // that plays unseen is a failure, unless that driver was asked for.
+  const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+  const char* wanted = SDL_getenv("SDL_VIDEODRIVER");
+  if ((driver == "offscreen" || driver == "dummy") &&
+      !(wanted && std::strstr(wanted, driver.c_str()))) {
+    DestroyDemoWindow();
+    const char* display = SDL_getenv("DISPLAY");
+    ReportFailure("Failed To Register The Window Class.",
+                  std::string("no display could be opened (DISPLAY=") + (display ? display : "") +
+                      ")",
+                  TMessageIcon::Error);
+    return false;
+  }
   // Leaving by exit() inside the frame routine still restores the desktop mode.
   std::atexit(SDL_Quit);
 

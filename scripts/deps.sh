@@ -9,7 +9,7 @@ PACKAGES=(
   libjpeg62-turbo-dev libpng-dev libvorbis-dev libogg-dev
   libfreetype-dev fonts-dejavu-core
   libgtest-dev googletest
-  xvfb xauth xdotool x11-utils ffmpeg
+  xvfb xdotool x11-utils ffmpeg
   python3 netpbm bc
 )
 
