@@ -16,7 +16,8 @@ void ShowMessage(const std::string& text, const std::string& caption, TMessageIc
     flags = SDL_MESSAGEBOX_WARNING;
   else if (icon == TMessageIcon::Information)
     flags = SDL_MESSAGEBOX_INFORMATION;
-  SDL_ShowSimpleMessageBox(flags, caption.c_str(), text.c_str(), nullptr);
+  if (SDL_ShowSimpleMessageBox(flags, caption.c_str(), text.c_str(), nullptr) != 0)
+    std::fprintf(stderr, "The message could not be shown (%s).\n", SDL_GetError());
 }
 
 void FatalFileError(const std::string& file, const std::string& reason)

@@ -41,7 +41,9 @@ void ReportFailure(const char* text, const std::string& reason, TMessageIcon ico
   ShowMessage(text, "Error", icon);
 }
 
-// A yes/no question; without a window system to ask on, the answer is yes.
+// A yes/no question. When the box cannot be shown (no window system, or an X
+// display without the core fonts the box draws with) the answer is yes, and
+// standard error says why no question came.
 bool AskYesNo(const char* text, const char* caption)
 {
   const SDL_MessageBoxButtonData buttons[] = {
@@ -52,8 +54,11 @@ bool AskYesNo(const char* text, const char* caption)
                                   nullptr};
   std::fprintf(stderr, "%s: %s\n", caption, text);
   int answer = 1;
-  if (SDL_ShowMessageBox(&box, &answer) != 0)
+  if (SDL_ShowMessageBox(&box, &answer) != 0) {
+    std::fprintf(stderr, "The question could not be shown (%s); answering Yes.\n",
+                 SDL_GetError());
     return true;
+  }
   return answer == 1;
 }
 

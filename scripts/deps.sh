@@ -1,6 +1,8 @@
 #!/bin/bash
 # Installs every Debian package the project needs to build, test and run.
-# Kept in one place: the run and test commands both call it.
+# Kept in one place: the run and test commands both call it. xfonts-base
+# holds the X core fonts that SDL's message boxes draw with: without them an
+# X display shows no question or error box at all.
 set -euo pipefail
 
 PACKAGES=(
@@ -9,7 +11,7 @@ PACKAGES=(
   libjpeg62-turbo-dev libpng-dev libvorbis-dev libogg-dev
   libfreetype-dev fonts-dejavu-core
   libgtest-dev googletest
-  xvfb xdotool x11-utils ffmpeg
+  xvfb xfonts-base xdotool x11-utils ffmpeg
   python3 netpbm bc
 )
 

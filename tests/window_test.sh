@@ -69,6 +69,14 @@ wait_window() {
     wid=$(find_window "$1")
     [ -n "$wid" ] && { echo "$wid"; return 0; }
     kill -0 $pid 2>/dev/null || return 1
+    # A box that cannot be shown is answered Yes and said so on standard
+    # error: name what is missing instead of waiting for the box in vain.
+    if grep -q "could not be shown" demo.log; then
+      echo "$HOW: the demo could not show its message box; SDL's X11 boxes need the X core" >&2
+      echo "$HOW: fonts (Debian package xfonts-base). The demo said:" >&2
+      grep "could not be shown" demo.log >&2
+      return 1
+    fi
     if [ "$SCREEN" = 640x480 ] && [ -n "$(find_window 'Tuvo GL')" ]; then
       echo "$HOW: the demo asked for windowed mode on a 640x480 screen" >&2
       return 1
