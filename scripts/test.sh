@@ -20,3 +20,6 @@ export ASAN_OPTIONS="abort_on_error=0:halt_on_error=1:detect_leaks=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 (cd build-asan && ctest --output-on-failure -j "$JOBS")
+
+echo "== fuzz smoke run: every reader for a few seconds over its corpus"
+scripts/fuzz.sh 5
