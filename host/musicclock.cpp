@@ -55,6 +55,60 @@ uint64_t PlayedFrames(const TPlaybackAnchor& anchor, uint64_t nowTicks, uint64_t
   return std::min(start + moved, anchor.FramesHanded);
 }
 
+TPlaybackTracker::TPlaybackTracker(uint32_t sampleRate, uint64_t ticksPerSecond)
+    : SampleRate(sampleRate), TicksPerSecond(ticksPerSecond)
+{
+}
+
+void TPlaybackTracker::Start(uint64_t nowTicks)
+{
+  StartTicks = nowTicks;
+}
+
+uint64_t TPlaybackTracker::Callback(uint64_t cursor, uint32_t frames, uint64_t nowTicks)
+{
+  std::lock_guard<std::mutex> guard(Lock);
+  const uint64_t from = std::max(cursor, ResumeFrame);
+  ResumeFrame = 0;
+  Anchor.FramesHanded = from;
+  Anchor.CallbackTicks = nowTicks;
+  Anchor.BufferFrames = frames;
+  Anchor.Valid = true;
+  return from;
+}
+
+int32_t TPlaybackTracker::Position(uint64_t nowTicks)
+{
+  TPlaybackAnchor anchor;
+  {
+    std::lock_guard<std::mutex> guard(Lock);
+    anchor = Anchor;
+  }
+  const uint64_t lastSign = anchor.Valid ? anchor.CallbackTicks : StartTicks;
+  const uint64_t stallTicks = static_cast<uint64_t>(StallSeconds * TicksPerSecond);
+  if (IsStalled && anchor.Valid && anchor.CallbackTicks > StallTicks)
+    IsStalled = false;  // callbacks are back, handing from the clock's position
+  else if (!IsStalled && nowTicks > lastSign + stallTicks) {
+    IsStalled = true;
+    StallTicks = nowTicks;
+    StallPosition = LastPosition;
+  }
+
+  if (IsStalled) {
+    const uint64_t since = nowTicks - StallTicks;
+    LastPosition = StallPosition + static_cast<int32_t>(since * 1000 / TicksPerSecond);
+    // The next callback hands from here; the ones before the device stalled
+    // are played by now.
+    std::lock_guard<std::mutex> guard(Lock);
+    ResumeFrame = static_cast<uint64_t>(LastPosition) * SampleRate / 1000;
+    return LastPosition;
+  }
+  const uint64_t frames = PlayedFrames(anchor, nowTicks, TicksPerSecond, SampleRate);
+  const int32_t position = static_cast<int32_t>(frames * 1000 / SampleRate);
+  LastPosition = std::max(LastPosition, position);
+  return LastPosition;
+}
+
 TAudioClock::TAudioClock(std::string fileName) : FileName(std::move(fileName)) {}
 
 TAudioClock::~TAudioClock()
@@ -111,18 +165,16 @@ void TAudioClock::Callback(void* self, uint8_t* stream, int length)
 void TAudioClock::Fill(uint8_t* stream, int length)
 {
   const size_t wanted = static_cast<size_t>(length) / sizeof(int16_t);
+  const size_t channels = static_cast<size_t>(Channels);
+  const uint64_t from = Tracker->Callback(Cursor / channels, static_cast<uint32_t>(wanted / channels),
+                                          SDL_GetPerformanceCounter());
+  Cursor = static_cast<size_t>(from) * channels;
   const size_t available = Cursor < Samples.size() ? Samples.size() - Cursor : 0;
   const size_t copied = std::min(wanted, available);
-  std::memcpy(stream, Samples.data() + Cursor, copied * sizeof(int16_t));
+  if (copied > 0)
+    std::memcpy(stream, Samples.data() + Cursor, copied * sizeof(int16_t));
   std::memset(stream + copied * sizeof(int16_t), 0, (wanted - copied) * sizeof(int16_t));
   Cursor += wanted;
-
-  const uint64_t now = SDL_GetPerformanceCounter();
-  std::lock_guard<std::mutex> guard(AnchorLock);
-  Anchor.FramesHanded = (Cursor - wanted) / static_cast<size_t>(Channels);
-  Anchor.CallbackTicks = now;
-  Anchor.BufferFrames = static_cast<uint32_t>(wanted / static_cast<size_t>(Channels));
-  Anchor.Valid = true;
 }
 
 void TAudioClock::Start()
@@ -131,6 +183,8 @@ void TAudioClock::Start()
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     error = std::string("audio unavailable: ") + SDL_GetError();
   } else if (Decode(error)) {
+    Tracker = std::make_unique<TPlaybackTracker>(static_cast<uint32_t>(Rate),
+                                                 SDL_GetPerformanceFrequency());
     SDL_AudioSpec want = {};
     want.freq = Rate;
     want.format = AUDIO_S16SYS;
@@ -152,7 +206,7 @@ void TAudioClock::Start()
     Fallback->Start();
     return;
   }
-  StartTicks = SDL_GetPerformanceCounter();
+  Tracker->Start(SDL_GetPerformanceCounter());
   SDL_PauseAudioDevice(Device, 0);
 }
 
@@ -160,23 +214,13 @@ int32_t TAudioClock::Position()
 {
   if (Fallback)
     return Fallback->Position();
-  TPlaybackAnchor anchor;
-  {
-    std::lock_guard<std::mutex> guard(AnchorLock);
-    anchor = Anchor;
+  const int32_t position = Tracker->Position(SDL_GetPerformanceCounter());
+  if (Tracker->Stalled() != ReportedStall) {
+    ReportedStall = Tracker->Stalled();
+    std::fprintf(stderr,
+                 ReportedStall ? "the audio device stalled at %d ms; following the wall clock\n"
+                               : "the audio device resumed at %d ms\n",
+                 position);
   }
-  const uint64_t now = SDL_GetPerformanceCounter();
-  const uint64_t second = SDL_GetPerformanceFrequency();
-  const uint64_t lastSign = anchor.Valid ? anchor.CallbackTicks : StartTicks;
-  if (now > lastSign + second) {
-    std::fprintf(stderr, "the audio device stopped; going on silently on the wall clock\n");
-    SDL_PauseAudioDevice(Device, 1);
-    Fallback = std::make_unique<TWallClock>();
-    Fallback->StartAt(LastPosition);
-    return LastPosition;
-  }
-  const uint64_t frames = PlayedFrames(anchor, now, second, static_cast<uint32_t>(Rate));
-  const int32_t position = static_cast<int32_t>(frames * 1000 / static_cast<uint64_t>(Rate));
-  LastPosition = std::max(LastPosition, position);
-  return LastPosition;
+  return position;
 }

@@ -3,9 +3,11 @@
 //
 // TAudioClock plays "data\soundtrack.ogg" through SDL audio and derives its
 // position from the audio the device has consumed; when audio or the file is
-// unavailable, or the device stops calling back for a second, it goes on
-// silently on the wall clock. TWallClock and
-// TScriptedClock drive frames without sound (capture, tests).
+// unavailable it goes on silently on the wall clock. When the device stops
+// calling back for a while (a busy desktop, a sound server restarting), the
+// position follows the wall clock until the callbacks come again; the sound
+// then resumes where the picture is. TWallClock and TScriptedClock drive
+// frames without sound (capture, tests).
 #pragma once
 
 #include <cstdint>
@@ -68,6 +70,42 @@ struct TPlaybackAnchor {
 uint64_t PlayedFrames(const TPlaybackAnchor& anchor, uint64_t nowTicks, uint64_t ticksPerSecond,
                       uint32_t sampleRate);
 
+// The audio clock's bookkeeping apart from the device, in ticks of a counter
+// running at ticksPerSecond, so that tests can drive it with a fake audio
+// source. The audio thread calls Callback; the main thread calls Position.
+// Positions never go backwards, and after a stall the clock returns to the
+// audio without a jump.
+class TPlaybackTracker {
+public:
+  // No callback for this long (seconds) counts as a stalled device.
+  static constexpr double StallSeconds = 0.25;
+
+  TPlaybackTracker(uint32_t sampleRate, uint64_t ticksPerSecond);
+  // The music starts at nowTicks.
+  void Start(uint64_t nowTicks);
+  // A device callback at nowTicks asks for frames frames; cursor is the next
+  // frame the source would hand. Returns the frame to hand from: the cursor,
+  // or after a stall the frame the clock has reached meanwhile, so that the
+  // sound skips what the stall missed and meets the picture again.
+  uint64_t Callback(uint64_t cursor, uint32_t frames, uint64_t nowTicks);
+  // Milliseconds of music at nowTicks.
+  int32_t Position(uint64_t nowTicks);
+  bool Stalled() const { return IsStalled; }
+
+private:
+  const uint32_t SampleRate;
+  const uint64_t TicksPerSecond;
+  std::mutex Lock;                // guards Anchor and ResumeFrame
+  TPlaybackAnchor Anchor;
+  uint64_t ResumeFrame = 0;       // where the next callback hands from, 0: the cursor
+  // Main thread only:
+  uint64_t StartTicks = 0;
+  int32_t LastPosition = 0;
+  bool IsStalled = false;
+  uint64_t StallTicks = 0;        // when the stall was noticed
+  int32_t StallPosition = 0;      // the position then
+};
+
 class TAudioClock : public TMusicClock {
 public:
   explicit TAudioClock(std::string fileName);
@@ -88,9 +126,7 @@ private:
   int Rate = 44100;
   uint32_t Device = 0;
   size_t Cursor = 0;  // next sample handed to the device
-  std::mutex AnchorLock;
-  TPlaybackAnchor Anchor;
-  int32_t LastPosition = 0;
-  uint64_t StartTicks = 0;
+  std::unique_ptr<TPlaybackTracker> Tracker;
+  bool ReportedStall = false;
   std::unique_ptr<TWallClock> Fallback;
 };
