@@ -14,9 +14,11 @@ trap 'rm -rf "$OUT"' EXIT
 CAPTURE=$BUILD/mvrk_capture
 fail() { echo "FAIL: $*"; exit 1; }
 
-mkdir -p "$OUT/frames"
-"$CAPTURE" --data "$CONTENT" --from 0 --to 223999 --step 16000 --frames "$OUT/frames" \
-  --sheet "$OUT/sheet.png" --startup "$OUT/startup.png" 2> "$OUT/log" || { cat "$OUT/log"; fail "whole timeline"; }
+# The frame folder and the sheet's folder do not exist yet: the tool makes them.
+"$CAPTURE" --data "$CONTENT" --from 0 --to 223999 --step 16000 --frames "$OUT/new/frames" \
+  --sheet "$OUT/sheets/sheet.png" --startup "$OUT/startup.png" 2> "$OUT/log" || { cat "$OUT/log"; fail "whole timeline"; }
+mv "$OUT/new/frames" "$OUT/frames"
+mv "$OUT/sheets/sheet.png" "$OUT/sheet.png"
 count=$(ls "$OUT/frames" | wc -l)
 [ "$count" -eq 14 ] || fail "expected 14 frames (0 to 208000 by 16000), got $count"
 for name in 000000 016000 208000; do
@@ -40,17 +42,25 @@ if command -v ffmpeg > /dev/null; then
   [ "$frames" -eq 50 ] || fail "video has $frames frames, not 50"
 fi
 
-# Bad arguments end with a clear message and a non-zero status.
-while IFS='|' read -r args message; do
-  out=$("$CAPTURE" $args 2>&1) && fail "accepted: $args"
+# Bad arguments end with a clear message; a command line that cannot be read
+# gets status 2 and the usage, a failure of the work status 1.
+while IFS='|' read -r status args message; do
+  out=$("$CAPTURE" $args 2>&1)
+  got=$?
+  [ $got -eq "$status" ] || fail "for '$args' expected status $status, got $got: $out"
   echo "$out" | grep -q -- "$message" || fail "for '$args' expected '$message', got: $out"
+  if [ "$status" -eq 2 ]; then
+    echo "$out" | grep -q -- "^usage: mvrk_capture" || fail "no usage for '$args': $out"
+  fi
 done <<CASES
---data $CONTENT --step 0 --sheet $OUT/x.png|--step must be at least 1
---data $CONTENT --from 5000 --to 1000 --sheet $OUT/x.png|is after --to
---data $CONTENT --from abc --sheet $OUT/x.png|whole number of milliseconds
---data $CONTENT|nothing to write
---data $OUT/missing --sheet $OUT/x.png|cannot enter the content directory
---data $CONTENT --bogus 1|unknown option
---data $OUT --to 100 --sheet $OUT/x.png|font.jpg
+2|--data $CONTENT --step 0 --sheet $OUT/x.png|--step must be at least 1
+2|--data $CONTENT --from 5000 --to 1000 --sheet $OUT/x.png|is after --to
+2|--data $CONTENT --from abc --sheet $OUT/x.png|whole number of milliseconds
+2|--data $CONTENT|nothing to write
+2|--data $CONTENT --bogus 1|unknown option
+2|--data $CONTENT --sheet|--sheet needs a value
+1|--data $OUT/missing --sheet $OUT/x.png|cannot enter the content directory
+1|--data $OUT --to 100 --sheet $OUT/x.png|font.jpg
+1|--data $CONTENT --frames $OUT/frames/000000.png/inside --to 0|cannot create the folder
 CASES
 echo "capture tests passed"

@@ -11,11 +11,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -44,6 +47,21 @@ const char* const Usage =
   std::exit(1);
 }
 
+// A command line that cannot be read: the reason and the usage, status 2.
+[[noreturn]] void FailUsage(const std::string& message)
+{
+  std::fprintf(stderr, "mvrk_capture: %s\n%s", message.c_str(), Usage);
+  std::exit(2);
+}
+
+// Makes the folder and its parents; an empty name needs none.
+void MakeFolder(const std::string& folder)
+{
+  std::error_code error;
+  if (!folder.empty() && !std::filesystem::create_directories(folder, error) && error)
+    Fail(folder + ": cannot create the folder: " + error.message());
+}
+
 bool ParseTime(const char* text, int32_t& value)
 {
   char* end = nullptr;
@@ -64,8 +82,12 @@ TOptions ParseOptions(int argc, char** argv)
       std::fputs(Usage, stdout);
       std::exit(0);
     }
+    static const char* const Known[] = {"--data", "--frames", "--video", "--startup",
+                                        "--sheet",  "--from",   "--to",    "--step"};
+    if (std::find(std::begin(Known), std::end(Known), flag) == std::end(Known))
+      FailUsage("unknown option " + flag);
     if (i + 1 >= argc)
-      Fail(flag + " needs a value\n" + Usage);
+      FailUsage(flag + " needs a value");
     const char* value = argv[++i];
     int32_t* time = nullptr;
     if (flag == "--data")
@@ -84,17 +106,15 @@ TOptions ParseOptions(int argc, char** argv)
       time = &options.To;
     else if (flag == "--step")
       time = &options.Step;
-    else
-      Fail("unknown option " + flag + "\n" + Usage);
     if (time && !ParseTime(value, *time))
-      Fail(flag + " takes a whole number of milliseconds, not \"" + value + "\"");
+      FailUsage(flag + " takes a whole number of milliseconds, not \"" + value + "\"");
   }
   if (options.Step < 1)
-    Fail("--step must be at least 1 ms");
+    FailUsage("--step must be at least 1 ms");
   if (options.To > LastFrameTime)
     options.To = LastFrameTime;
   if (options.From > options.To)
-    Fail("--from " + std::to_string(options.From) + " is after --to " + std::to_string(options.To));
+    FailUsage("--from " + std::to_string(options.From) + " is after --to " + std::to_string(options.To));
   return options;
 }
 
@@ -147,7 +167,7 @@ int main(int argc, char** argv)
   for (std::string* path : {&options.Frames, &options.Video, &options.Startup, &options.Sheet})
     *path = Absolute(*path);
   if (options.Frames.empty() && options.Video.empty() && options.Startup.empty() && options.Sheet.empty())
-    Fail("nothing to write: give --frames, --video, --startup or --sheet\n" + std::string(Usage));
+    FailUsage("nothing to write: give --frames, --video, --startup or --sheet");
   if (::chdir(options.Data.c_str()) != 0)
     Fail("cannot enter the content directory " + options.Data + ": " + std::strerror(errno));
 
@@ -157,6 +177,10 @@ int main(int argc, char** argv)
     if (::access(soundtrack.c_str(), R_OK) != 0)
       Fail(soundtrack + ": " + std::strerror(errno) + " (the video needs the soundtrack)");
   }
+  MakeFolder(options.Frames);
+  for (const std::string* file : {&options.Video, &options.Startup, &options.Sheet})
+    if (!file->empty())
+      MakeFolder(std::filesystem::path(*file).parent_path());
   if (!options.Frames.empty() && ::access(options.Frames.c_str(), W_OK) != 0)
     Fail(options.Frames + ": " + std::strerror(errno));
 

@@ -8,6 +8,7 @@
 #include "tools/content/images.h"
 #include "tools/content/shapes.h"
 #include "tools/content/writers.h"
+#include "tools/usage.h"
 
 #include <chrono>
 #include <cstdio>
@@ -15,11 +16,10 @@
 
 int main(int argc, char** argv)
 {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: mvrk_content OUTDIR\n");
-    return 2;
-  }
-  SetOutputRoot(argv[1]);
+  SetOutputRoot(OnePathArgument(argc, argv,
+                                "usage: mvrk_content OUTDIR\n"
+                                "Writes every image, model, list, map, camera path and the font\n"
+                                "the demo reads (all but the soundtrack) into OUTDIR.\n"));
   const auto start = std::chrono::steady_clock::now();
   auto step = [&](const char* what, const std::function<int()>& run) {
     std::printf("%-28s", what);

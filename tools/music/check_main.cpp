@@ -6,6 +6,7 @@
 #include "host/timeline.h"
 #include "tools/music/analysis.h"
 #include "tools/music/oggvorbis.h"
+#include "tools/usage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -122,14 +123,14 @@ void CheckBoundary(const TBandProfile& profile, int slotAfter)
 
 int main(int argc, char** argv)
 {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s FILE\n", argv[0]);
-    return 2;
-  }
+  const char* file = OnePathArgument(argc, argv,
+                                     "usage: mvrk_music_check FILE\n"
+                                     "Decodes a soundtrack and checks its format, length, level,\n"
+                                     "fade and timing against the timeline.\n");
   TDecodedAudio audio;
-  const std::string error = ReadOggVorbis(argv[1], audio);
+  const std::string error = ReadOggVorbis(file, audio);
   if (!error.empty()) {
-    std::fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
+    std::fprintf(stderr, "%s: %s\n", file, error.c_str());
     return 1;
   }
   Report(audio.Rate == 44100 && audio.Channels == 2,

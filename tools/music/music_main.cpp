@@ -4,6 +4,7 @@
 #include "tools/music/mix.h"
 #include "tools/music/oggvorbis.h"
 #include "tools/music/score.h"
+#include "tools/usage.h"
 
 #include <chrono>
 #include <cmath>
@@ -31,10 +32,9 @@ struct TProgress {
 
 int main(int argc, char** argv)
 {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s OUTFILE\n", argv[0]);
-    return 2;
-  }
+  const char* outFile = OnePathArgument(argc, argv,
+                                        "usage: mvrk_music OUTFILE\n"
+                                        "Composes the soundtrack and encodes it as Ogg Vorbis.\n");
   const auto begin = std::chrono::steady_clock::now();
   const std::vector<TNote> notes = ComposeScore();
   std::printf("composed %zu notes, %.1f s\n", notes.size(), PieceLength);
@@ -49,14 +49,14 @@ int main(int argc, char** argv)
 
   TProgress encoding{"encoding"};
   const std::string error =
-      WriteOggVorbis(argv[1], mix, SampleRate, 0.5f, std::ref(encoding));
+      WriteOggVorbis(outFile, mix, SampleRate, 0.5f, std::ref(encoding));
   if (!error.empty()) {
-    std::fprintf(stderr, "%s: %s\n", argv[1], error.c_str());
+    std::fprintf(stderr, "%s: %s\n", outFile, error.c_str());
     return 1;
   }
   const double seconds = std::chrono::duration<double>(
                              std::chrono::steady_clock::now() - begin)
                              .count();
-  std::printf("wrote %s in %.1f s\n", argv[1], seconds);
+  std::printf("wrote %s in %.1f s\n", outFile, seconds);
   return 0;
 }
