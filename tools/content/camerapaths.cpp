@@ -171,9 +171,11 @@ int WriteCameraPaths()
     write("scene_corridor", keys);
   }
 
-  // The credits: a slow rise over the city towards the sun.
-  write("scene_movrik", {Key({-220, 420, -1250}, {0, 250, 400}), Key({-170, 480, -1150}, {0, 260, 400}),
-                         Key({-120, 540, -1050}, {0, 270, 400}), Key({-70, 600, -950}, {0, 280, 400}),
-                         Key({-20, 660, -850}, {0, 290, 400}), Key({30, 720, -750}, {0, 300, 400})});
+  // The credits: a slow rise over the city, looking down on it away from the
+  // sun, so that the white credits stand on its unlit roofs and fronts
+  // rather than on the bright sky.
+  write("scene_movrik", {Key({260, 440, 900}, {104, 0, 284}), Key({220, 496, 822}, {88, 0, 128}),
+                         Key({180, 552, 744}, {72, 0, -29}), Key({140, 608, 666}, {56, 0, -185}),
+                         Key({100, 664, 588}, {40, 0, -342}), Key({60, 720, 510}, {24, 0, -498})});
   return files;
 }
