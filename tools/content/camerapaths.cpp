@@ -155,8 +155,9 @@ int WriteCameraPaths()
                        Key({-540, 380, -640}, {0, 150, 0}), Key({-460, 370, -580}, {0, 150, 0}),
                        Key({-380, 370, -540}, {0, 150, 0}), Key({-300, 380, -520}, {0, 160, 0})});
 
-  // A slow half circle round the blobs over the water.
-  write("scene_outro", Orbit(blobs, blobsTarget, 500, 400, 250, 185, -85, 85, 12));
+  // A slow half circle round the blobs, low over the water: the blobs stand
+  // against the sky and the greetings on the paler far water.
+  write("scene_outro", Orbit(blobs, {-40, 190, 0}, 520, 440, 150, 125, -85, 85, 12));
 
   // The world behind the corridor (the scene flies 30 % to 50 % of it).
   write("scene_last", Orbit({0, 0, 0}, {0, 200, 0}, 650, 600, 330, 300, -60, 120, 7));
