@@ -45,6 +45,18 @@ std::vector<TCamera> Glide(const std::vector<TVec>& eyes, double lead, double li
   return path;
 }
 
+// Keys on a straight line from eye0 to eye1, the target moving from target0
+// to target1 alongside.
+std::vector<TCamera> Dolly(TVec eye0, TVec eye1, TVec target0, TVec target1, int keys, double fov = 70)
+{
+  std::vector<TCamera> path;
+  for (int k = 0; k < keys; ++k) {
+    const double t = double(k) / (keys - 1);
+    path.push_back(Key(eye0 + (eye1 - eye0) * t, target0 + (target1 - target0) * t, fov));
+  }
+  return path;
+}
+
 }  // namespace
 
 int WriteCameraPaths()
@@ -118,12 +130,14 @@ int WriteCameraPaths()
                         Key({280, 320, 20}, {-200, 250, 600}), Key({300, 420, 240}, {-300, 260, 900})});
 
   // Four shots of the blobs (around (-40, 170, 0)); each flies half its path.
+  // The light stands towards -z, so the shots keep to that side. After the
+  // first, each shot looks over a near blob, whose chrome fills the bottom of
+  // the view: dark enough for the white E, light enough for the black MOTION.
   const TVec blobs = {-40, 0, 0}, blobsTarget = {-40, 170, 0};
-  // The light stands towards -z, so the shots keep to that side.
   write("scene_wobbler0", Orbit(blobs, blobsTarget, 430, 380, 215, 185, -60, 60, 7));
-  write("scene_wobbler1", Orbit(blobs, {-120, 220, 30}, 360, 300, 175, 150, 40, -45, 7, 60));
-  write("scene_wobbler2", Orbit(blobs, {-40, 240, 0}, 380, 360, 90, 105, -75, 25, 7, 75));
-  write("scene_wobbler3", Orbit(blobs, blobsTarget, 380, 340, 470, 420, 15, 95, 7));
+  write("scene_wobbler1", Dolly({-10, 175, -350}, {-110, 168, -340}, {-110, 230, 30}, {-140, 230, 30}, 5, 60));
+  write("scene_wobbler2", Dolly({230, 150, -270}, {170, 150, -300}, {-40, 210, 0}, {-60, 210, 0}, 5, 60));
+  write("scene_wobbler3", Dolly({-330, 160, -150}, {-290, 160, -190}, {-150, 200, 80}, {-110, 200, 60}, 5, 60));
 
   // Through the streets: z = -480 westward, x = -240 northward, z = 480 eastward.
   write("scene_rush", {Key({1300, 70, -480}, {800, 65, -480}, 75), Key({900, 65, -480}, {400, 60, -480}, 75),
