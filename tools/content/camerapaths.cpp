@@ -186,11 +186,12 @@ int WriteCameraPaths()
     write("scene_corridor", keys);
   }
 
-  // The credits: a slow rise over the city, looking down on it away from the
-  // sun, so that the white credits stand on its unlit roofs and fronts
-  // rather than on the bright sky.
-  write("scene_movrik", {Key({260, 440, 900}, {104, 0, 284}), Key({220, 496, 822}, {88, 0, 128}),
-                         Key({180, 552, 744}, {72, 0, -29}), Key({140, 608, 666}, {56, 0, -185}),
-                         Key({100, 664, 588}, {40, 0, -342}), Key({60, 720, 510}, {24, 0, -498})});
+  // The credits: a slow rise over the plaza and the city beyond it, looking
+  // down and away from the sun, so that the white credits stand on the unlit
+  // ground, roofs and fronts rather than on the bright sky, and clear of the
+  // chrome tube along z = 720, which shines through the opening flash.
+  write("scene_movrik", {Key({260, 440, 650}, {104, 0, 34}), Key({220, 496, 572}, {88, 0, -122}),
+                         Key({180, 552, 494}, {72, 0, -279}), Key({140, 608, 416}, {56, 0, -435}),
+                         Key({100, 664, 338}, {40, 0, -592}), Key({60, 720, 260}, {24, 0, -748})});
   return files;
 }
