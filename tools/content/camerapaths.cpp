@@ -122,11 +122,14 @@ int WriteCameraPaths()
                             Key({12, 45, 2}, {0, 0, 0}, 60, {0.6, 0, -0.8}), Key({10, 40, -6}, {0, 0, 0}, 60, {0.9, 0, -0.4}),
                             Key({4, 36, -10}, {0, 0, 0}, 60, {1, 0, 0}), Key({-4, 33, -10}, {0, 0, 0}, 60, {0.9, 0, 0.4})});
 
-  // A slow glide over the roofs and the water towards the sun.
+  // A slow glide over the roofs and the water towards the sun. While the
+  // caption is faint, and again as the picture sinks into black, the camera
+  // looks up along the smoke columns, so the black AMBIENCE stands on the
+  // sky: the purple water alone is too dark behind it.
   write("scene_water", {Key({-1300, 330, -1350}, {-600, 150, -500}), Key({-1000, 300, -1150}, {-300, 140, -300}),
-                        Key({-700, 270, -960}, {0, 150, -200}), Key({-400, 250, -960}, {200, 150, -100}),
-                        Key({-100, 240, -960}, {300, 160, 0}), Key({240, 230, -800}, {300, 170, 200}),
-                        Key({240, 230, -500}, {200, 200, 400}), Key({290, 270, -250}, {0, 230, 500}),
+                        Key({-700, 270, -960}, {-200, 700, -300}), Key({-400, 300, -960}, {-137, 1000, -352}),
+                        Key({-100, 320, -960}, {-60, 1000, -300}), Key({240, 230, -800}, {300, 170, 200}),
+                        Key({240, 230, -500}, {200, 200, 400}), Key({290, 270, -250}, {232, 1000, 387}),
                         Key({280, 320, 20}, {-200, 250, 600}), Key({300, 420, 240}, {-300, 260, 900})});
 
   // Four shots of the blobs (around (-40, 170, 0)); each flies half its path.
