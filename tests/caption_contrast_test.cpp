@@ -168,7 +168,7 @@ double Luminance(const std::vector<uint8_t>& frame, size_t pixel)
 }
 
 // The pixels that a line's glyphs cover at least half: the line drawn opaque
-// black on white, on its own.
+// black on white, on its own, and looked for inside its glyph boxes.
 std::vector<size_t> GlyphPixels(const TCaptionLine& line)
 {
   glViewport(0, 0, FrameWidth, FrameHeight);
@@ -177,10 +177,19 @@ std::vector<size_t> GlyphPixels(const TCaptionLine& line)
   DrawText(line.Text, FontTexture, line.X, line.Y, line.GlyphWidth, line.GlyphHeight, line.Advance, 0, 0, 0,
            1);
   const std::vector<uint8_t> frame = ReadFrame();
+  const std::vector<TGlyphQuad> boxes =
+      LayoutText(line.Text, line.X, line.Y, line.GlyphWidth, line.GlyphHeight, line.Advance);
+  const int x0 = std::max(0, static_cast<int>(std::floor(boxes.front().x0)));
+  const int x1 = std::min(FrameWidth, static_cast<int>(std::ceil(boxes.back().x1)));
+  const int y0 = std::max(0, static_cast<int>(std::floor(line.Y - line.GlyphHeight)));
+  const int y1 = std::min(FrameHeight, static_cast<int>(std::ceil(line.Y)));
   std::vector<size_t> pixels;
-  for (size_t i = 0; i < frame.size() / 3; ++i)
-    if (Luminance(frame, i) <= 0.5)
-      pixels.push_back(i);
+  for (int y = y0; y < y1; ++y)
+    for (int x = x0; x < x1; ++x) {
+      const size_t i = static_cast<size_t>(y) * FrameWidth + x;
+      if (Luminance(frame, i) <= 0.5)
+        pixels.push_back(i);
+    }
   return pixels;
 }
 
