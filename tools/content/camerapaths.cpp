@@ -45,6 +45,18 @@ std::vector<TCamera> Glide(const std::vector<TVec>& eyes, double lead, double li
   return path;
 }
 
+// Keys on a straight line from eye0 to eye1, the target moving from target0
+// to target1 alongside.
+std::vector<TCamera> Dolly(TVec eye0, TVec eye1, TVec target0, TVec target1, int keys, double fov = 70)
+{
+  std::vector<TCamera> path;
+  for (int k = 0; k < keys; ++k) {
+    const double t = double(k) / (keys - 1);
+    path.push_back(Key(eye0 + (eye1 - eye0) * t, target0 + (target1 - target0) * t, fov));
+  }
+  return path;
+}
+
 }  // namespace
 
 int WriteCameraPaths()
@@ -89,17 +101,19 @@ int WriteCameraPaths()
                                  {100, 80, 240}, {-200, 85, 240}},
                                 400, 5));
 
-  // Around the balancing figure at (50, 239.8, 48), from the front over the
-  // side to below the roof's edge behind it.
-  write("scene_balance", {Key({30, 244, 10}, {50, 256, 48}, 62), Key({5, 250, 40}, {50, 255, 48}, 62),
-                          Key({12, 249, 92}, {50, 258, 48}, 64), Key({50, 246, 112}, {50, 262, 40}, 66),
-                          Key({95, 250, 95}, {50, 252, 48}, 66), Key({112, 236, 62}, {50, 254, 48}, 66),
-                          Key({92, 222, 78}, {50, 242, 40}, 68), Key({62, 190, 125}, {50, 245, 48}, 70),
-                          Key({40, 150, 200}, {50, 250, 48}, 70)});
+  // The balancing figure at (50, 239.8, 48) seen from beyond the far edge of
+  // its roof, the eye barely above the roof: the unlit roof shrinks to a
+  // ledge under the figure, which stands against the sky and the sun, and
+  // the tower's lit front wall fills the lower part of the view, where the
+  // caption goes. The camera drifts sideways along the wall.
+  write("scene_balance", {Key({84, 242, -96}, {46, 254, 48}, 34), Key({88, 242, -95}, {46, 254, 48}, 34),
+                          Key({92, 242, -94}, {47, 254, 48}, 34), Key({96, 242.5, -93}, {48, 254, 48}, 34),
+                          Key({100, 243, -92}, {48, 254, 48}, 34), Key({104, 243, -91}, {49, 254, 48}, 34),
+                          Key({108, 243, -90}, {50, 254, 48}, 34)});
 
   // A dive into the street x = 480 and along it; the scene flies 80 %.
   write("scene_fall", {Key({480, 1050, -1500}, {480, 300, -700}, 75), Key({480, 850, -1150}, {480, 150, -450}, 75),
-                       Key({480, 640, -850}, {480, 60, -250}, 75), Key({480, 420, -580}, {480, 60, -100}, 72),
+                       Key({480, 640, -850}, {480, 300, 0}, 75), Key({480, 420, -580}, {480, 60, -100}, 72),
                        Key({480, 190, -330}, {480, 80, 200}, 70), Key({480, 95, -100}, {480, 80, 500}, 70),
                        Key({480, 78, 150}, {470, 80, 800}, 70), Key({480, 80, 380}, {450, 90, 1000}, 70),
                        Key({480, 90, 600}, {400, 100, 1100}, 70)});
@@ -108,20 +122,25 @@ int WriteCameraPaths()
                             Key({12, 45, 2}, {0, 0, 0}, 60, {0.6, 0, -0.8}), Key({10, 40, -6}, {0, 0, 0}, 60, {0.9, 0, -0.4}),
                             Key({4, 36, -10}, {0, 0, 0}, 60, {1, 0, 0}), Key({-4, 33, -10}, {0, 0, 0}, 60, {0.9, 0, 0.4})});
 
-  // A slow glide over the roofs and the water towards the sun.
+  // A slow glide over the roofs and the water towards the sun. While the
+  // caption is faint, and again as the picture sinks into black, the camera
+  // looks up along the smoke columns, so the black AMBIENCE stands on the
+  // sky: the purple water alone is too dark behind it.
   write("scene_water", {Key({-1300, 330, -1350}, {-600, 150, -500}), Key({-1000, 300, -1150}, {-300, 140, -300}),
-                        Key({-700, 270, -960}, {0, 150, -200}), Key({-400, 250, -960}, {200, 150, -100}),
-                        Key({-100, 240, -960}, {300, 160, 0}), Key({240, 230, -800}, {300, 170, 200}),
-                        Key({240, 230, -500}, {200, 200, 400}), Key({290, 270, -250}, {0, 230, 500}),
+                        Key({-700, 270, -960}, {-200, 700, -300}), Key({-400, 300, -960}, {-137, 1000, -352}),
+                        Key({-100, 320, -960}, {-60, 1000, -300}), Key({240, 230, -800}, {300, 170, 200}),
+                        Key({240, 230, -500}, {200, 200, 400}), Key({290, 270, -250}, {232, 1000, 387}),
                         Key({280, 320, 20}, {-200, 250, 600}), Key({300, 420, 240}, {-300, 260, 900})});
 
   // Four shots of the blobs (around (-40, 170, 0)); each flies half its path.
+  // The light stands towards -z, so the shots keep to that side. After the
+  // first, each shot looks over a near blob, whose chrome fills the bottom of
+  // the view: dark enough for the white E, light enough for the black MOTION.
   const TVec blobs = {-40, 0, 0}, blobsTarget = {-40, 170, 0};
-  // The light stands towards -z, so the shots keep to that side.
   write("scene_wobbler0", Orbit(blobs, blobsTarget, 430, 380, 215, 185, -60, 60, 7));
-  write("scene_wobbler1", Orbit(blobs, {-120, 220, 30}, 360, 300, 175, 150, 40, -45, 7, 60));
-  write("scene_wobbler2", Orbit(blobs, {-40, 240, 0}, 380, 360, 90, 105, -75, 25, 7, 75));
-  write("scene_wobbler3", Orbit(blobs, blobsTarget, 380, 340, 470, 420, 15, 95, 7));
+  write("scene_wobbler1", Dolly({-10, 175, -350}, {-110, 168, -340}, {-110, 230, 30}, {-140, 230, 30}, 5, 60));
+  write("scene_wobbler2", Dolly({230, 150, -270}, {170, 150, -300}, {-40, 210, 0}, {-60, 210, 0}, 5, 60));
+  write("scene_wobbler3", Dolly({-330, 160, -150}, {-290, 160, -190}, {-150, 200, 80}, {-110, 200, 60}, 5, 60));
 
   // Through the streets: z = -480 westward, x = -240 northward, z = 480 eastward.
   write("scene_rush", {Key({1300, 70, -480}, {800, 65, -480}, 75), Key({900, 65, -480}, {400, 60, -480}, 75),
@@ -137,9 +156,9 @@ int WriteCameraPaths()
   write("scene_capped2", {Key({-320, 190, 120}, {0, 420, 0}, 75), Key({-250, 193, 25}, {0, 420, 0}, 75),
                           Key({-180, 196, -70}, {0, 420, 0}, 75), Key({-120, 198, -165}, {0, 420, 0}, 75),
                           Key({-60, 200, -260}, {0, 420, 0}, 75)});
-  write("scene_capped3", {Key({720, 460, -900}, {0, 350, 0}), Key({660, 450, -930}, {0, 350, 0}),
-                          Key({600, 440, -960}, {0, 350, 0}), Key({540, 430, -990}, {0, 350, 0}),
-                          Key({480, 420, -1020}, {0, 350, 0})});
+  write("scene_capped3", {Key({720, 460, -900}, {0, 470, 0}), Key({660, 450, -930}, {0, 470, 0}),
+                          Key({600, 440, -960}, {0, 470, 0}), Key({540, 430, -990}, {0, 470, 0}),
+                          Key({480, 420, -1020}, {0, 470, 0})});
 
   // Around the big kuba figure at the origin (about 900 units high, facing +z).
   const TVec kuba = {0, 0, 0};
@@ -153,8 +172,9 @@ int WriteCameraPaths()
                        Key({-540, 380, -640}, {0, 150, 0}), Key({-460, 370, -580}, {0, 150, 0}),
                        Key({-380, 370, -540}, {0, 150, 0}), Key({-300, 380, -520}, {0, 160, 0})});
 
-  // A slow half circle round the blobs over the water.
-  write("scene_outro", Orbit(blobs, blobsTarget, 500, 400, 250, 185, -85, 85, 12));
+  // A slow half circle round the blobs, low over the water: the blobs stand
+  // against the sky and the greetings on the paler far water.
+  write("scene_outro", Orbit(blobs, {-40, 190, 0}, 520, 440, 150, 125, -85, 85, 12));
 
   // The world behind the corridor (the scene flies 30 % to 50 % of it).
   write("scene_last", Orbit({0, 0, 0}, {0, 200, 0}, 650, 600, 330, 300, -60, 120, 7));
@@ -169,9 +189,12 @@ int WriteCameraPaths()
     write("scene_corridor", keys);
   }
 
-  // The credits: a slow rise over the city towards the sun.
-  write("scene_movrik", {Key({-220, 420, -1250}, {0, 250, 400}), Key({-170, 480, -1150}, {0, 260, 400}),
-                         Key({-120, 540, -1050}, {0, 270, 400}), Key({-70, 600, -950}, {0, 280, 400}),
-                         Key({-20, 660, -850}, {0, 290, 400}), Key({30, 720, -750}, {0, 300, 400})});
+  // The credits: a slow rise over the plaza and the city beyond it, looking
+  // down and away from the sun, so that the white credits stand on the unlit
+  // ground, roofs and fronts rather than on the bright sky, and clear of the
+  // chrome tube along z = 720, which shines through the opening flash.
+  write("scene_movrik", {Key({260, 440, 650}, {104, 0, 34}), Key({220, 496, 572}, {88, 0, -122}),
+                         Key({180, 552, 494}, {72, 0, -279}), Key({140, 608, 416}, {56, 0, -435}),
+                         Key({100, 664, 338}, {40, 0, -592}), Key({60, 720, 260}, {24, 0, -748})});
   return files;
 }

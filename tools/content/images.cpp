@@ -333,7 +333,7 @@ int WriteImages()
           const double v = t * 4 - band;
           const double n = Fbm(s, v, 8, 4, 6 + band);
           if (band == 0) {
-            TColor c = TColor{120, 124, 134} * (0.8 + 0.3 * n);
+            TColor c = TColor{100, 104, 114} * (0.8 + 0.3 * n);
             if (std::fmod(s * 4, 1.0) < 0.03 || v < 0.04 || v > 0.96)
               c = c * 0.45;
             if (std::fabs(v - 0.5) < 0.03)
@@ -351,7 +351,7 @@ int WriteImages()
             return c;
           }
           const bool hazard = std::fmod((s * 8 + v * 2), 1.0) < 0.5;
-          return (hazard ? TColor{220, 180, 40} : TColor{30, 30, 30}) * (0.85 + 0.2 * n);
+          return (hazard ? TColor{190, 140, 30} : TColor{30, 30, 30}) * (0.85 + 0.2 * n);
         }));
   // Kuba: u runs around each limb with the lit side at u = 0.5; bands of
   // panels along v.
