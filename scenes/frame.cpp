@@ -5,6 +5,7 @@
 #include "engine/text.h"
 #include "engine/textures.h"
 #include "host/timeline.h"
+#include "scenes/steptimes.h"
 
 #include <GL/gl.h>
 
@@ -92,6 +93,7 @@ void SceneCamera(const TCameraPath& path, float fraction)
 
 void DrawSky()
 {
+  MarkFrameStep(TFrameStep::Sky);
   ApplySkyCamera(Camera);
   glDisable(GL_DEPTH_TEST);
   glBindTexture(GL_TEXTURE_2D, SkyModel.Texture);
@@ -130,6 +132,7 @@ void BeginSceneFrame()
 
 void DrawCityChrome()
 {
+  MarkFrameStep(TFrameStep::City);
   BindNamedTexture("ENVGLOBAL");
   SphereMapping(1);
   for (int i = 0; i < CityModels.Count; ++i)
@@ -158,10 +161,12 @@ void DrawCityTextured()
   }
   glDisable(GL_LIGHTING);
   glDisable(GL_BLEND);
+  MarkFrameStep(TFrameStep::Models);
 }
 
 void DrawCityWallOverlay()
 {
+  MarkFrameStep(TFrameStep::City);
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_ALPHA);
   glBindTexture(GL_TEXTURE_2D, WallEnvTexture);
@@ -226,6 +231,7 @@ void BuildStreakQuads(float p, double k)
 // glBegin/glEnd would give.
 void DrawStreaks(float p, double k, TColour head, TColour tail)
 {
+  MarkFrameStep(TFrameStep::Streaks);
   glDisable(GL_TEXTURE_2D);
   glColor4f(1, 1, 1, 1);
   BuildStreakQuads(p, k);
@@ -252,6 +258,7 @@ void DrawStreaks(float p, double k, TColour head, TColour tail)
 // direction; drawn from arrays.
 void DrawSmokeColumn(float p, float x, float y, float z, double rate)
 {
+  MarkFrameStep(TFrameStep::Smoke);
   glPushMatrix();
   glTranslatef(x, y, z);
   for (int i = 0; i < ParticleCount; ++i)
@@ -314,6 +321,7 @@ void DrawSmokeColumns(float p, double rate)
 
 void DrawSun()
 {
+  MarkFrameStep(TFrameStep::Haze);
   glColor4f(1, 1, 1, 1);
   glColor4f(1, 1, 1, 1);
   glEnable(GL_BLEND);
@@ -338,6 +346,7 @@ void DrawSun()
 
 void DrawGroundHaze(TColour colour)
 {
+  MarkFrameStep(TFrameStep::Haze);
   glColor4f(1, 1, 1, 1);
   glDepthMask(GL_FALSE);
   glDisable(GL_TEXTURE_2D);
@@ -361,6 +370,7 @@ void DrawGroundHaze(TColour colour)
 
 void DrawWater(double q)
 {
+  MarkFrameStep(TFrameStep::Water);
   glColor4f(1, 1, 1, 1);
   glDepthMask(GL_FALSE);
   glEnable(GL_TEXTURE_2D);
@@ -396,6 +406,7 @@ void DrawWater(double q)
 
 void DrawFadeQuad(TColour colour, TFadeBlend blend)
 {
+  MarkFrameStep(TFrameStep::Effects);
   glViewport(0, 0, 640, 480);
   glDisable(GL_DEPTH_TEST);
   glEnable(GL_BLEND);
@@ -421,6 +432,7 @@ void DrawFadeQuad(TColour colour, TFadeBlend blend)
 
 void DrawLetterboxBars()
 {
+  MarkFrameStep(TFrameStep::Effects);
   const float w = static_cast<float>(ScreenWidth);
   const float h = static_cast<float>(ScreenHeight);
   const float top = static_cast<float>(RoundEven(h / 8.0));
@@ -450,6 +462,7 @@ void DrawLetterboxBars()
 
 void FinishFrame(float t, float a)
 {
+  MarkFrameStep(TFrameStep::Effects);
   TrailFactor = t;
   DrawTrail(TrailAlpha(TrailFactor, FrameElapsed, FrameStep));
   CaptureScreen();

@@ -8,6 +8,7 @@
 #include "scenes/frame.h"
 #include "scenes/plans.h"
 #include "scenes/shots.h"
+#include "scenes/steptimes.h"
 
 #include <GL/gl.h>
 
@@ -54,6 +55,7 @@ void tscene_last::Render(int32_t t)
   // The corridor over it from its own camera: with depth cleared it covers
   // everything where it has geometry, and the world shows through its
   // openings. Only the corridor jolts on the beat.
+  MarkFrameStep(TFrameStep::Models);
   SampleCameraPath(Camera, CorridorPath, plan.CorridorFraction);
   ApplyCamera(Camera);
   BeatShake(p, 2);
