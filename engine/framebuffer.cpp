@@ -9,6 +9,20 @@ namespace {
 
 GLuint FrameObject = 0;
 
+// The copy of SaveFrameContents: a frame buffer object and its two buffers.
+GLuint SavedObject = 0;
+GLuint SavedBuffers[2] = {0, 0};
+
+// Colour and depth of one frame buffer object into another, pixel for pixel.
+void CopyFrame(GLuint from, GLuint to)
+{
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+  glBlitFramebuffer(0, 0, FrameWidth, FrameHeight, 0, 0, FrameWidth, FrameHeight,
+                    GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT, GL_NEAREST);
+  glBindFramebuffer(GL_FRAMEBUFFER, FrameObject);
+}
+
 }  // namespace
 
 bool CreateFrameBuffer(std::string& error)
@@ -36,6 +50,29 @@ bool CreateFrameBuffer(std::string& error)
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   return true;
+}
+
+void SaveFrameContents()
+{
+  glGenRenderbuffers(2, SavedBuffers);
+  glBindRenderbuffer(GL_RENDERBUFFER, SavedBuffers[0]);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, FrameWidth, FrameHeight);
+  glBindRenderbuffer(GL_RENDERBUFFER, SavedBuffers[1]);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, FrameWidth, FrameHeight);
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  glGenFramebuffers(1, &SavedObject);
+  glBindFramebuffer(GL_FRAMEBUFFER, SavedObject);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, SavedBuffers[0]);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, SavedBuffers[1]);
+  CopyFrame(FrameObject, SavedObject);
+}
+
+void RestoreFrameContents()
+{
+  CopyFrame(SavedObject, FrameObject);
+  glDeleteFramebuffers(1, &SavedObject);
+  glDeleteRenderbuffers(2, SavedBuffers);
+  SavedObject = 0;
 }
 
 void ReadFramePixels(std::vector<uint8_t>& rgb)

@@ -17,6 +17,12 @@ constexpr int FrameHeight = 480;
 // and 24-bit depth storage and binds it.
 bool CreateFrameBuffer(std::string& error);
 
+// Keeps a copy of the frame's colour and depth (in a second frame buffer
+// object) and puts it back: for drawing that must leave no trace in the frame.
+// Restoring releases the copy.
+void SaveFrameContents();
+void RestoreFrameContents();
+
 // Reads the frame as RGB bytes, top row first.
 void ReadFramePixels(std::vector<uint8_t>& rgb);
 
