@@ -97,7 +97,14 @@ void DrawSky()
   ApplySkyCamera(Camera);
   glDisable(GL_DEPTH_TEST);
   glBindTexture(GL_TEXTURE_2D, SkyModel.Texture);
+  // Every scene covers the rows outside the letterbox band with its bars
+  // before anything reads them, so the sky is filled only inside the band.
+  glPushAttrib(GL_SCISSOR_BIT);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, static_cast<GLint>(RoundEven(ScreenHeight / 8.0)), ScreenWidth,
+            static_cast<GLsizei>(RoundEven(6.0 * ScreenHeight / 8)));
   glCallList(SkyModel.ListId);
+  glPopAttrib();
   glEnable(GL_DEPTH_TEST);
   ApplyCamera(Camera);
 }

@@ -55,6 +55,7 @@ float TrailAlpha(float trailFactor, int32_t frameElapsed, int32_t frameStep);
 enum class TFadeBlend { Alpha, Additive };
 
 void SceneCamera(const TCameraPath& path, float fraction);
+// Fills only the letterbox band; the scene's bars cover the rest.
 void DrawSky();
 void BeginSceneFrame();
 void DrawCityChrome();
