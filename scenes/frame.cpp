@@ -195,7 +195,7 @@ struct TStreakQuads {
   float P = -1;
   double K = 0;
   bool Valid = false;
-  std::vector<GLfloat> Positions;  // four corners of x, y, z per streak
+  std::vector<GLfloat> Positions;  // three corners of x, y, z per streak
 };
 TStreakQuads StreakQuads;
 std::vector<GLfloat> StreakColours;
@@ -205,7 +205,7 @@ void BuildStreakQuads(float p, double k)
 {
   if (StreakQuads.Valid && StreakQuads.P == p && StreakQuads.K == k)
     return;
-  StreakQuads.Positions.resize(StreakCount * 4 * 3);
+  StreakQuads.Positions.resize(StreakCount * 3 * 3);
   GLfloat* out = StreakQuads.Positions.data();
   for (int i = 0; i < StreakCount; ++i) {
     const TStreak& s = Streaks[i];
@@ -216,10 +216,9 @@ void BuildStreakQuads(float p, double k)
     const double f2 = f + 0.02;
     const double x2 = f2 * s.x0 + (1 - f2) * s.x1;
     const double z2 = f2 * s.z0 + (1 - f2) * s.z1;
-    const GLfloat corners[4][3] = {
+    const GLfloat corners[3][3] = {
         {static_cast<float>(x - 0.3), static_cast<float>(y), static_cast<float>(z - 0.3)},
         {static_cast<float>(x + 0.3), static_cast<float>(y), static_cast<float>(z + 0.3)},
-        {static_cast<float>(x2), static_cast<float>(y), static_cast<float>(z2)},
         {static_cast<float>(x2), static_cast<float>(y), static_cast<float>(z2)},
     };
     for (const auto& corner : corners)
@@ -233,19 +232,21 @@ void BuildStreakQuads(float p, double k)
 
 }  // namespace
 
-// Each streak is one quad: two head corners in the head colour, then the tail
-// point twice in the tail colour. Drawn from arrays; the same quads as
-// glBegin/glEnd would give.
+// Each streak is a quad of two head corners in the head colour and the tail
+// point twice in the tail colour. GL splits a quad into two triangles, and
+// with the last two corners equal the second one is empty, so each streak goes
+// out as the one triangle head, head, tail: the same pixels as the quads, for
+// three quarters of the vertices. Drawn from arrays.
 void DrawStreaks(float p, double k, TColour head, TColour tail)
 {
   MarkFrameStep(TFrameStep::Streaks);
   glDisable(GL_TEXTURE_2D);
   glColor4f(1, 1, 1, 1);
   BuildStreakQuads(p, k);
-  StreakColours.resize(StreakCount * 4 * 4);
+  StreakColours.resize(StreakCount * 3 * 4);
   GLfloat* colour = StreakColours.data();
   for (int i = 0; i < StreakCount; ++i)
-    for (const TColour& c : {head, head, tail, tail}) {
+    for (const TColour& c : {head, head, tail}) {
       *colour++ = c.r;
       *colour++ = c.g;
       *colour++ = c.b;
@@ -256,7 +257,7 @@ void DrawStreaks(float p, double k, TColour head, TColour tail)
   glVertexPointer(3, GL_FLOAT, 0, StreakQuads.Positions.data());
   glEnableClientState(GL_COLOR_ARRAY);
   glColorPointer(4, GL_FLOAT, 0, StreakColours.data());
-  glDrawArrays(GL_QUADS, 0, StreakCount * 4);
+  glDrawArrays(GL_TRIANGLES, 0, StreakCount * 3);
   glPopClientAttrib();
   glColor4f(1, 1, 1, 1);
 }
