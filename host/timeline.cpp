@@ -213,7 +213,7 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present)
 
   Begin2D();
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
   DrawText("PRERENDERING...", FontTexture, 320, 240, 33, 33, 33, 1, 1, 1, 1);
   present();
 
