@@ -362,7 +362,10 @@ void DrawGroundHaze(TColour colour)
   glDepthMask(GL_FALSE);
   glDisable(GL_TEXTURE_2D);
   glColor4f(1, 1, 1, 1);
-  for (int i = 0; i <= 20; ++i) {
+  // The top layer, i = 20, has alpha 0: blending it leaves every pixel as it
+  // is (and depth writes are off), so it is not drawn; only its colour is
+  // left current, as drawing it would.
+  for (int i = 0; i < 20; ++i) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(colour.r, colour.g, colour.b, static_cast<float>((20 - i) / 21.0));
@@ -375,6 +378,7 @@ void DrawGroundHaze(TColour colour)
     glVertex3d(-2500, y, -2500);
     glEnd();
   }
+  glColor4f(colour.r, colour.g, colour.b, 0);
   glDisable(GL_BLEND);
   glDepthMask(GL_TRUE);
 }
