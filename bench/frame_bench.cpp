@@ -18,6 +18,7 @@
 #include <GL/gl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>

@@ -200,7 +200,15 @@ struct TStreakQuads {
   std::vector<GLfloat> Positions;  // three corners of x, y, z per streak
 };
 TStreakQuads StreakQuads;
-std::vector<GLfloat> StreakColours;
+// The streak colours of the last (head, tail): the rings draw the same
+// colours six times a frame.
+struct TStreakColours {
+  TColour Head = {0, 0, 0, 0};
+  TColour Tail = {0, 0, 0, 0};
+  bool Valid = false;
+  std::vector<GLfloat> Values;  // head, head, tail as r, g, b, a per streak
+};
+TStreakColours StreakColours;
 std::vector<GLfloat> SmokeCorners;  // x, y, z, s, t, r, g, b, a per corner
 std::vector<uint32_t> WaterCorners;
 
@@ -233,6 +241,45 @@ void BuildStreakQuads(float p, double k)
   StreakQuads.Valid = true;
 }
 
+bool SameColour(const TColour& a, const TColour& b)
+{
+  return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
+
+void BuildStreakColours(TColour head, TColour tail)
+{
+  if (StreakColours.Valid && SameColour(StreakColours.Head, head) &&
+      SameColour(StreakColours.Tail, tail))
+    return;
+  StreakColours.Values.resize(StreakCount * 3 * 4);
+  GLfloat* colour = StreakColours.Values.data();
+  for (int i = 0; i < StreakCount; ++i)
+    for (const TColour& c : {head, head, tail}) {
+      *colour++ = c.r;
+      *colour++ = c.g;
+      *colour++ = c.b;
+      *colour++ = c.a;
+    }
+  StreakColours.Head = head;
+  StreakColours.Tail = tail;
+  StreakColours.Valid = true;
+}
+
+// The current projection x modelview, column-major.
+void CurrentClipMatrix(double clip[16])
+{
+  GLdouble modelView[16], projection[16];
+  glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  for (int column = 0; column < 4; ++column)
+    for (int row = 0; row < 4; ++row) {
+      double sum = 0;
+      for (int k = 0; k < 4; ++k)
+        sum += projection[k * 4 + row] * modelView[column * 4 + k];
+      clip[column * 4 + row] = sum;
+    }
+}
+
 }  // namespace
 
 // Each streak is a quad of two head corners in the head colour and the tail
@@ -246,20 +293,12 @@ void DrawStreaks(float p, double k, TColour head, TColour tail)
   glDisable(GL_TEXTURE_2D);
   glColor4f(1, 1, 1, 1);
   BuildStreakQuads(p, k);
-  StreakColours.resize(StreakCount * 3 * 4);
-  GLfloat* colour = StreakColours.data();
-  for (int i = 0; i < StreakCount; ++i)
-    for (const TColour& c : {head, head, tail}) {
-      *colour++ = c.r;
-      *colour++ = c.g;
-      *colour++ = c.b;
-      *colour++ = c.a;
-    }
+  BuildStreakColours(head, tail);
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
   glEnableClientState(GL_VERTEX_ARRAY);
   glVertexPointer(3, GL_FLOAT, 0, StreakQuads.Positions.data());
   glEnableClientState(GL_COLOR_ARRAY);
-  glColorPointer(4, GL_FLOAT, 0, StreakColours.data());
+  glColorPointer(4, GL_FLOAT, 0, StreakColours.Values.data());
   glDrawArrays(GL_TRIANGLES, 0, StreakCount * 3);
   glPopClientAttrib();
   glColor4f(1, 1, 1, 1);
@@ -491,17 +530,8 @@ void DrawWater(double q)
     d.ny = static_cast<float>(w * s.ny + (1 - w) * t.ny);
     d.nz = static_cast<float>(w * s.nz + (1 - w) * t.nz);
   }
-  GLdouble modelView[16], projection[16];
-  glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
-  glGetDoublev(GL_PROJECTION_MATRIX, projection);
   double clip[16];
-  for (int column = 0; column < 4; ++column)
-    for (int row = 0; row < 4; ++row) {
-      double sum = 0;
-      for (int k = 0; k < 4; ++k)
-        sum += projection[k * 4 + row] * modelView[column * 4 + k];
-      clip[column * 4 + row] = sum;
-    }
+  CurrentClipMatrix(clip);
   if (VisibleWaterCorners(from, to, water, clip, WaterCorners))
     DrawGeoxSmoothCorners(water, WaterCorners);
   else
