@@ -1,54 +1,128 @@
-// Measures the demo's costs headless: the start-up (terrains, the whole
-// start-up) and the time to draw frames of each scene, including the
-// read-back a capture needs. Usage: mvrk_bench CONTENT_DIR [FRAMES_PER_SCENE]
-// [SLOT]. With LP_NUM_THREADS=0 Mesa rasterizes on the calling thread, which
-// makes CPU times comparable between runs on a busy machine.
-#include "engine/assets.h"
+// Plays the demo headless at the live pace, a frame every 20 ms of music with
+// glFinish after each, over the whole timeline or a range of it, and reports
+// the wall time of drawing per scene: median, 95th percentile, worst frame and
+// the slowest second of music. Options:
+//   --from MS --to MS   the range (default the whole timeline)
+//   --steps             also the time of each step of the frame (with glFinish
+//                       between steps, which makes whole frames slower)
+//   --cuts              the cut report: the longest frame in the 200 ms after
+//                       each cut against the median of the second after that
+//   --json FILE         the same figures for tools
+// Usage: mvrk_bench CONTENT_DIR [options]
+#include "bench/benchstats.h"
 #include "engine/framebuffer.h"
 #include "engine/headless.h"
 #include "host/timeline.h"
+#include "scenes/steptimes.h"
 
 #include <GL/gl.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-double Seconds(std::chrono::steady_clock::time_point since)
+const char* const SceneNames[13] = {"hum",    "prefall", "balance", "fall", "water",
+                                    "wobbler", "rush",   "capped",  "jump", "atom",
+                                    "outro",  "last",    "movrik"};
+
+constexpr int32_t LiveStep = 20;
+
+struct TOptions {
+  std::string Content;
+  int32_t From = 0;
+  int32_t To = LastFrameTime;
+  bool Steps = false;
+  bool Cuts = false;
+  std::string Json;
+};
+
+const char* const Usage =
+    "usage: mvrk_bench CONTENT_DIR [--from MS] [--to MS] [--steps] [--cuts] [--json FILE]\n";
+
+[[noreturn]] void Fail(const std::string& message)
 {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+  std::fprintf(stderr, "mvrk_bench: %s\n%s", message.c_str(), Usage);
+  std::exit(2);
 }
 
-// CPU time of the whole process, the GL driver's threads included: steadier
-// than wall time on a loaded machine.
-double CpuSeconds()
+int32_t ParseTime(const std::string& flag, const char* text)
 {
-  rusage usage;
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || value < 0 || value > LastFrameTime)
+    Fail(flag + " takes a music time from 0 to " + std::to_string(LastFrameTime) + " ms");
+  return static_cast<int32_t>(value);
+}
+
+TOptions ParseOptions(int argc, char** argv)
+{
+  TOptions options;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--steps")
+      options.Steps = true;
+    else if (arg == "--cuts")
+      options.Cuts = true;
+    else if ((arg == "--from" || arg == "--to" || arg == "--json") && i + 1 < argc) {
+      const char* value = argv[++i];
+      if (arg == "--from")
+        options.From = ParseTime(arg, value);
+      else if (arg == "--to")
+        options.To = ParseTime(arg, value);
+      else
+        options.Json = value;
+    } else if (arg.rfind("--", 0) == 0)
+      Fail("unknown option or missing value: " + arg);
+    else if (options.Content.empty())
+      options.Content = arg;
+    else
+      Fail("one content directory only");
+  }
+  if (options.Content.empty())
+    Fail("no content directory");
+  if (options.From > options.To)
+    Fail("--from is after --to");
+  return options;
+}
+
+int ActiveSlot(int32_t t)
+{
+  for (int slot = 0; slot < SceneSlotCount; ++slot)
+    if (SceneTable[slot] && SceneTable[slot]->Progress(t) != -1.0f)
+      return slot;
+  return -1;
+}
+
+const char* SceneName(int slot)
+{
+  return slot >= 0 && slot < 13 ? SceneNames[slot] : "?";
+}
+
+double Since(std::chrono::steady_clock::time_point start)
+{
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: %s CONTENT_DIR [FRAMES_PER_SCENE] [SLOT]\n", argv[0]);
-    return 2;
+  TOptions options = ParseOptions(argc, argv);
+  if (!options.Json.empty() && options.Json[0] != '/') {
+    char cwd[4096];
+    if (::getcwd(cwd, sizeof cwd))
+      options.Json = std::string(cwd) + "/" + options.Json;
   }
-  const int frames = argc > 2 ? std::atoi(argv[2]) : 20;
-  const int only = argc > 3 ? std::atoi(argv[3]) : -1;
-  if (::chdir(argv[1]) != 0) {
-    std::fprintf(stderr, "cannot enter %s\n", argv[1]);
-    return 1;
-  }
+  if (::chdir(options.Content.c_str()) != 0)
+    Fail("cannot enter " + options.Content);
   MaskFloatingPointExceptions();
   std::string error;
   if (!CreateHeadlessContext(error)) {
@@ -56,40 +130,106 @@ int main(int argc, char** argv)
     return 1;
   }
 
-  // The terrains alone, on a scratch mesh, with the generator put back after.
-  const uint32_t seed = RandomSeed;
   auto started = std::chrono::steady_clock::now();
-  TGeoxData scratch;
-  for (int m = 0; m < TerrainCount; ++m)
-    BuildTerrain(scratch, m);
-  std::printf("terrains and their normals: %.3f s\n", Seconds(started));
-  RandomSeed = seed;
-
-  started = std::chrono::steady_clock::now();
   SetupViewport(FrameWidth, FrameHeight);
   TScriptedClock clock;
   InitDemo(clock, [] {});
   glFinish();
-  std::printf("whole start-up (InitDemo): %.3f s\n", Seconds(started));
+  const double startupMs = Since(started);
+  std::printf("start-up (InitDemo): %.3f s\n", startupMs / 1000);
 
-  std::vector<uint8_t> pixels;
-  std::printf("%-8s %10s %10s %12s\n", "slot", "ms/frame", "fps", "cpu ms/frame");
-  for (int slot = 0; slot < 13; ++slot) {
-    if (only >= 0 && slot != only)
-      continue;
-    const mve_genericscene& scene = *SceneTable[slot];
-    const int32_t first = scene.StartTime + (scene.EndTime - scene.StartTime) / 3;
+  // Every frame at the live pace; per scene, the step times summed.
+  std::vector<TFrameTime> frames;
+  std::vector<std::vector<double>> stepMs(SceneSlotCount, std::vector<double>(FrameStepCount));
+  StepTimes.Enabled = options.Steps;
+  double totalMs = 0;
+  for (int32_t t = options.From; t <= options.To; t += LiveStep) {
+    const int slot = ActiveSlot(t);
+    clock.Script({t, t + LiveStep});
     started = std::chrono::steady_clock::now();
-    const double cpu = CpuSeconds();
-    for (int k = 0; k < frames; ++k) {
-      const int32_t t = first + 20 * k;
-      clock.Script({t, t + 20});
-      DrawFrame(clock);
-      ReadFramePixels(pixels);
+    StepTimes = TStepTimes();
+    StepTimes.Enabled = options.Steps;
+    DrawFrame(clock);
+    MarkFrameStep(TFrameStep::Count);
+    glFinish();
+    const double ms = Since(started);
+    frames.push_back({t, slot, ms});
+    totalMs += ms;
+    if (slot >= 0)
+      for (int k = 0; k < FrameStepCount; ++k)
+        stepMs[slot][k] += StepTimes.Ms[k];
+  }
+
+  const std::vector<TSceneStats> scenes = SceneStats(frames, LiveStep);
+  std::printf("%d frames from %d to %d ms at %d ms steps: %.1f s of drawing for %.1f s of music\n",
+              static_cast<int>(frames.size()), options.From, options.To, LiveStep, totalMs / 1000,
+              frames.size() * LiveStep / 1000.0);
+  std::printf("%-8s %6s %9s %9s %9s %9s %14s %9s\n", "scene", "frames", "median", "p95", "worst",
+              "worst at", "slowest second", "at");
+  for (const TSceneStats& s : scenes)
+    std::printf("%-8s %6d %9.1f %9.1f %9.1f %9d %14.1f %9d\n", SceneName(s.Slot), s.Frames,
+                s.MedianMs, s.P95Ms, s.WorstMs, s.WorstAt, s.SlowestSecondMs, s.SlowestSecondAt);
+  if (options.Steps) {
+    std::printf("\nmean ms per frame and step (glFinish between steps)\n%-8s", "scene");
+    for (const char* name : FrameStepNames)
+      std::printf(" %8s", name);
+    std::printf("\n");
+    for (const TSceneStats& s : scenes) {
+      std::printf("%-8s", SceneName(s.Slot));
+      for (int k = 0; k < FrameStepCount; ++k)
+        std::printf(" %8.1f", stepMs[s.Slot][k] / s.Frames);
+      std::printf("\n");
     }
-    const double ms = Seconds(started) * 1000 / frames;
-    std::printf("%-8d %10.1f %10.1f %12.1f\n", slot, ms, 1000 / ms,
-                (CpuSeconds() - cpu) * 1000 / frames);
+  }
+
+  std::vector<TCutStats> cuts;
+  if (options.Cuts) {
+    std::vector<int32_t> times;
+    for (int slot = 0; slot < 13; ++slot)
+      times.push_back(SceneTable[slot]->StartTime);
+    cuts = CutStats(frames, times);
+    std::printf("\n%-8s %9s %9s %9s %9s %7s\n", "cut to", "at", "worst", "worst at", "median",
+                "ratio");
+    for (const TCutStats& c : cuts)
+      std::printf("%-8s %9d %9.1f %9d %9.1f %7.2f\n", SceneName(c.Slot), c.Time, c.WorstMs,
+                  c.WorstAt, c.MedianMs, c.MedianMs > 0 ? c.WorstMs / c.MedianMs : 0.0);
+  }
+
+  if (!options.Json.empty()) {
+    FILE* out = std::fopen(options.Json.c_str(), "w");
+    if (!out) {
+      std::fprintf(stderr, "cannot write %s: %s\n", options.Json.c_str(), std::strerror(errno));
+      return 1;
+    }
+    std::fprintf(out, "{\"startup_ms\": %.1f, \"from_ms\": %d, \"to_ms\": %d, \"step_ms\": %d, "
+                 "\"frames\": %d, \"total_ms\": %.1f,\n \"scenes\": [",
+                 startupMs, options.From, options.To, LiveStep, static_cast<int>(frames.size()),
+                 totalMs);
+    for (size_t i = 0; i < scenes.size(); ++i) {
+      const TSceneStats& s = scenes[i];
+      std::fprintf(out, "%s\n  {\"slot\": %d, \"name\": \"%s\", \"frames\": %d, \"median_ms\": %.2f, "
+                   "\"p95_ms\": %.2f, \"worst_ms\": %.2f, \"worst_at_ms\": %d, "
+                   "\"slowest_second_ms\": %.2f, \"slowest_second_at_ms\": %d, \"total_ms\": %.1f",
+                   i ? "," : "", s.Slot, SceneName(s.Slot), s.Frames, s.MedianMs, s.P95Ms,
+                   s.WorstMs, s.WorstAt, s.SlowestSecondMs, s.SlowestSecondAt, s.TotalMs);
+      if (options.Steps) {
+        std::fprintf(out, ", \"steps_ms\": {");
+        for (int k = 0; k < FrameStepCount; ++k)
+          std::fprintf(out, "%s\"%s\": %.2f", k ? ", " : "", FrameStepNames[k],
+                       stepMs[s.Slot][k] / s.Frames);
+        std::fprintf(out, "}");
+      }
+      std::fprintf(out, "}");
+    }
+    std::fprintf(out, "],\n \"cuts\": [");
+    for (size_t i = 0; i < cuts.size(); ++i) {
+      const TCutStats& c = cuts[i];
+      std::fprintf(out, "%s\n  {\"time_ms\": %d, \"scene\": \"%s\", \"worst_ms\": %.2f, "
+                   "\"worst_at_ms\": %d, \"median_ms\": %.2f}",
+                   i ? "," : "", c.Time, SceneName(c.Slot), c.WorstMs, c.WorstAt, c.MedianMs);
+    }
+    std::fprintf(out, "]}\n");
+    std::fclose(out);
   }
   return 0;
 }

@@ -142,7 +142,11 @@ void RestoreScreen()
   Begin2D();
   glDisable(GL_BLEND);
   glBindTexture(GL_TEXTURE_2D, CurrentScreenCopy());
+  glPushAttrib(GL_SCISSOR_BIT);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, 480 - 256, 256, 256);
   CopyQuad(640, 480);
+  glPopAttrib();
   End2D();
 }
 

@@ -34,6 +34,9 @@ void BlurPasses(uint8_t buffer[BlurSize * BlurRowBytes], int weight);
 // Reads the frame's 128 x 128 top-left corner, blurs it and uploads it to
 // BlurTexture.
 void BlurCorner(int weight);
+// Draws the current copy back over the top-left 256 x 256 corner that the
+// thumbnails overwrote; the rest of the frame is what was copied, so it is
+// left alone. Leaves the scissor state as it found it.
 void RestoreScreen();
 void AddGlow();
 // Result: blur * (1 - alpha) + picture * alpha.

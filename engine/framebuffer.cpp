@@ -9,6 +9,22 @@ namespace {
 
 GLuint FrameObject = 0;
 
+// The copy of SaveFrameContents: a frame buffer object and its two buffers.
+GLuint SavedObject = 0;
+GLuint SavedBuffers[2] = {0, 0};
+
+// Colour, depth and stencil of one frame buffer object into another, pixel for
+// pixel.
+void CopyFrame(GLuint from, GLuint to)
+{
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+  glBlitFramebuffer(0, 0, FrameWidth, FrameHeight, 0, 0, FrameWidth, FrameHeight,
+                    GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT,
+                    GL_NEAREST);
+  glBindFramebuffer(GL_FRAMEBUFFER, FrameObject);
+}
+
 }  // namespace
 
 bool CreateFrameBuffer(std::string& error)
@@ -20,13 +36,13 @@ bool CreateFrameBuffer(std::string& error)
   glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, FrameWidth, FrameHeight);
   glGenRenderbuffers(1, &depth);
   glBindRenderbuffer(GL_RENDERBUFFER, depth);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, FrameWidth, FrameHeight);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, FrameWidth, FrameHeight);
   glBindRenderbuffer(GL_RENDERBUFFER, 0);
 
   glGenFramebuffers(1, &FrameObject);
   glBindFramebuffer(GL_FRAMEBUFFER, FrameObject);
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth);
   const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
   if (status != GL_FRAMEBUFFER_COMPLETE) {
     error = "the 640 x 480 frame buffer is incomplete (status " + std::to_string(status) + ")";
@@ -34,8 +50,32 @@ bool CreateFrameBuffer(std::string& error)
   }
   glViewport(0, 0, FrameWidth, FrameHeight);
   glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
   return true;
+}
+
+void SaveFrameContents()
+{
+  glGenRenderbuffers(2, SavedBuffers);
+  glBindRenderbuffer(GL_RENDERBUFFER, SavedBuffers[0]);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, FrameWidth, FrameHeight);
+  glBindRenderbuffer(GL_RENDERBUFFER, SavedBuffers[1]);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, FrameWidth, FrameHeight);
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  glGenFramebuffers(1, &SavedObject);
+  glBindFramebuffer(GL_FRAMEBUFFER, SavedObject);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, SavedBuffers[0]);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                            SavedBuffers[1]);
+  CopyFrame(FrameObject, SavedObject);
+}
+
+void RestoreFrameContents()
+{
+  CopyFrame(SavedObject, FrameObject);
+  glDeleteFramebuffers(1, &SavedObject);
+  glDeleteRenderbuffers(2, SavedBuffers);
+  SavedObject = 0;
 }
 
 void ReadFramePixels(std::vector<uint8_t>& rgb)

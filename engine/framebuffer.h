@@ -13,9 +13,16 @@
 constexpr int FrameWidth = 640;
 constexpr int FrameHeight = 480;
 
-// Creates the frame's colour (RGB, no alpha, as the original pixel format)
-// and 24-bit depth storage and binds it.
+// Creates the frame's colour (RGB, no alpha), 24-bit depth and 8-bit stencil
+// storage and binds it. Depth and stencil share one buffer: clear them
+// together, since clearing one alone has to keep the other.
 bool CreateFrameBuffer(std::string& error);
+
+// Keeps a copy of the frame's colour, depth and stencil (in a second frame
+// buffer object) and puts it back: for drawing that must leave no trace in the
+// frame. Restoring releases the copy.
+void SaveFrameContents();
+void RestoreFrameContents();
 
 // Reads the frame as RGB bytes, top row first.
 void ReadFramePixels(std::vector<uint8_t>& rgb);

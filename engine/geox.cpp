@@ -506,15 +506,9 @@ std::vector<GLuint> CornerIndices;
 
 // Without face normals every corner is one of the model's own vertices, so
 // the model's vertex array is drawn as it is through an index list.
-void DrawGeoxIndexed(const TGeoxData& model, bool withTexCoords, bool withVertexNormals)
+void DrawCorners(const TGeoxData& model, const GLuint* corners, size_t count, bool withTexCoords,
+                 bool withVertexNormals)
 {
-  CornerIndices.resize(model.Faces.size() * 3);
-  GLuint* index = CornerIndices.data();
-  for (const GeoxFace& face : model.Faces) {
-    *index++ = static_cast<GLuint>(face.a);
-    *index++ = static_cast<GLuint>(face.b);
-    *index++ = static_cast<GLuint>(face.c);
-  }
   const GLsizei stride = sizeof(GeoxVertex);
   const GeoxVertex* vertices = model.Vertices.data();
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
@@ -529,9 +523,20 @@ void DrawGeoxIndexed(const TGeoxData& model, bool withTexCoords, bool withVertex
     glTexCoordPointer(2, GL_FLOAT, stride, &vertices->u);
   }
   glDrawRangeElements(GL_TRIANGLES, 0, static_cast<GLuint>(model.Vertices.size() - 1),
-                      static_cast<GLsizei>(CornerIndices.size()), GL_UNSIGNED_INT,
-                      CornerIndices.data());
+                      static_cast<GLsizei>(count), GL_UNSIGNED_INT, corners);
   glPopClientAttrib();
+}
+
+void DrawGeoxIndexed(const TGeoxData& model, bool withTexCoords, bool withVertexNormals)
+{
+  CornerIndices.resize(model.Faces.size() * 3);
+  GLuint* index = CornerIndices.data();
+  for (const GeoxFace& face : model.Faces) {
+    *index++ = static_cast<GLuint>(face.a);
+    *index++ = static_cast<GLuint>(face.b);
+    *index++ = static_cast<GLuint>(face.c);
+  }
+  DrawCorners(model, CornerIndices.data(), CornerIndices.size(), withTexCoords, withVertexNormals);
 }
 
 }  // namespace
@@ -595,4 +600,10 @@ void DrawGeoxSmooth(const TGeoxData& model)
 void DrawGeoxTextured(const TGeoxData& model)
 {
   DrawGeox(model, true, false, false);
+}
+
+void DrawGeoxSmoothCorners(const TGeoxData& model, const std::vector<uint32_t>& corners)
+{
+  if (!corners.empty())
+    DrawCorners(model, corners.data(), corners.size(), false, true);
 }

@@ -98,3 +98,6 @@ void DrawGeox(const TGeoxData& model, bool withTexCoords, bool withFaceNormals,
 void DrawGeoxPlain(const TGeoxData& model);     // positions only
 void DrawGeoxSmooth(const TGeoxData& model);    // vertex normals
 void DrawGeoxTextured(const TGeoxData& model);  // texture coordinates
+// As DrawGeoxSmooth, but only the triangles whose corners (vertex indices,
+// three per triangle) are given, in the given order.
+void DrawGeoxSmoothCorners(const TGeoxData& model, const std::vector<uint32_t>& corners);

@@ -187,6 +187,17 @@ uint32_t CreateRenderTarget(int width, int height)
   return name;
 }
 
+void ClearRenderTarget(uint32_t texture, int width, int height)
+{
+  const std::vector<uint8_t> black(static_cast<size_t>(width) * height * 3, 0);
+  glBindTexture(GL_TEXTURE_2D, texture);
+  GLint alignment;
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, black.data());
+  glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
+}
+
 std::string TextureKey(const std::string& fileName)
 {
   std::string key = fileName.substr(0, fileName.find('.'));

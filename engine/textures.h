@@ -5,9 +5,9 @@
 // Rows are uploaded top row first, so t = 0 addresses the top row of an image
 // and s = 0 its left column. Textures are created at start-up and never
 // deleted. DecodeJpeg, TextureKey, ListTexture and FindTexture touch no GL;
-// LoadTexture, LoadAlphaTexture, CreateRenderTarget and AddTexture need a
-// current context and leave the new texture bound. A file that cannot be
-// read or decoded ends the process with an error naming the file.
+// LoadTexture, LoadAlphaTexture, CreateRenderTarget, ClearRenderTarget and
+// AddTexture need a current context and leave the texture bound. A file that
+// cannot be read or decoded ends the process with an error naming the file.
 #pragma once
 
 #include <cstddef>
@@ -53,6 +53,8 @@ uint32_t LoadAlphaTexture(const std::string& colourFile, const std::string& alph
                           int magFilter, int minFilter);
 // A black RGB texture with linear filters and no mipmaps.
 uint32_t CreateRenderTarget(int width, int height);
+// Makes a render target of that size black again, as CreateRenderTarget left it.
+void ClearRenderTarget(uint32_t texture, int width, int height);
 
 // The file name cut at its first ".", without everything up to the last "\"
 // and the last "/", ASCII letters upper-cased: "data\nogi.jpg" gives NOGI.

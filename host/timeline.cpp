@@ -1,15 +1,20 @@
 #include "host/timeline.h"
 
+#include "engine/assets.h"
+#include "engine/camera.h"
+#include "engine/effects.h"
+#include "engine/framebuffer.h"
 #include "engine/text.h"
 #include "engine/textures.h"
-#include "engine/assets.h"
 #include "scenes/scenes.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cfenv>
 #include <cstdlib>
+#include <iterator>
 #include <thread>
 
 std::unique_ptr<mve_genericscene> SceneTable[SceneSlotCount];
@@ -46,7 +51,119 @@ void PutScene(int slot, int32_t start, int32_t end)
 // The table is built before main runs, like the rest of the module state.
 const bool SceneTableBuilt = (BuildSceneTable(), true);
 
+// Everything outside GL that drawing a frame changes and a later frame reads.
+struct TFrameValues {
+  int32_t MusicTime, FrameElapsed, FrameStep;
+  float TrailFactor, FadeLevel;
+  float LightVector[4];
+  TCamera Camera;
+  int32_t ScreenCopyIndex;
+  uint32_t RandomSeed;
+  float ParticlePhase[ParticleCount];
+};
+
+TFrameValues SaveFrameValues()
+{
+  TFrameValues v;
+  v.MusicTime = MusicTime;
+  v.FrameElapsed = FrameElapsed;
+  v.FrameStep = FrameStep;
+  v.TrailFactor = TrailFactor;
+  v.FadeLevel = FadeLevel;
+  std::copy(std::begin(LightVector), std::end(LightVector), v.LightVector);
+  v.Camera = Camera;
+  v.ScreenCopyIndex = ScreenCopyIndex;
+  v.RandomSeed = RandomSeed;
+  std::copy(std::begin(ParticlePhase), std::end(ParticlePhase), v.ParticlePhase);
+  return v;
+}
+
+void RestoreFrameValues(const TFrameValues& v)
+{
+  MusicTime = v.MusicTime;
+  FrameElapsed = v.FrameElapsed;
+  FrameStep = v.FrameStep;
+  TrailFactor = v.TrailFactor;
+  FadeLevel = v.FadeLevel;
+  std::copy(std::begin(v.LightVector), std::end(v.LightVector), LightVector);
+  Camera = v.Camera;
+  ScreenCopyIndex = v.ScreenCopyIndex;
+  RandomSeed = v.RandomSeed;
+  std::copy(std::begin(v.ParticlePhase), std::end(v.ParticlePhase), ParticlePhase);
+}
+
+// The GL matrices of the three modes and which mode is current.
+struct TMatrices {
+  GLint Mode;
+  GLfloat ModelView[16], Projection[16], Texture[16];
+};
+
+TMatrices SaveMatrices()
+{
+  TMatrices m;
+  glGetIntegerv(GL_MATRIX_MODE, &m.Mode);
+  glGetFloatv(GL_MODELVIEW_MATRIX, m.ModelView);
+  glGetFloatv(GL_PROJECTION_MATRIX, m.Projection);
+  glGetFloatv(GL_TEXTURE_MATRIX, m.Texture);
+  return m;
+}
+
+void RestoreMatrices(const TMatrices& m)
+{
+  glMatrixMode(GL_TEXTURE);
+  glLoadMatrixf(m.Texture);
+  glMatrixMode(GL_PROJECTION);
+  glLoadMatrixf(m.Projection);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadMatrixf(m.ModelView);
+  glMatrixMode(static_cast<GLenum>(m.Mode));
+}
+
 }  // namespace
+
+const double WarmUpFractions[WarmUpFrameCount] = {0.05, 0.3, 0.48, 0.7, 0.9};
+
+std::vector<int32_t> WarmUpTimes(const mve_genericscene& scene)
+{
+  std::vector<int32_t> times;
+  const int32_t end = std::min(scene.EndTime, LastFrameTime + 1);
+  for (double fraction : WarmUpFractions) {
+    const int32_t t = scene.StartTime + static_cast<int32_t>(fraction * (end - scene.StartTime));
+    if (t < end && (times.empty() || t != times.back()))
+      times.push_back(t);
+  }
+  return times;
+}
+
+void WarmUpScenes()
+{
+  const TFrameValues values = SaveFrameValues();
+  const TMatrices matrices = SaveMatrices();
+  SaveFrameContents();
+  glPushAttrib(GL_ALL_ATTRIB_BITS);
+  glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+  // Only one pixel is drawn: what is compiled depends on the state, not on
+  // how many pixels a draw covers.
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, 0, 1, 1);
+  for (auto& scene : SceneTable) {
+    if (!scene || scene->Progress(scene->StartTime) == -1.0f)
+      continue;
+    for (int32_t t : WarmUpTimes(*scene)) {
+      MusicTime = t;
+      scene->Render(t);
+    }
+  }
+  ClearRenderTarget(ScreenCopyA, 1024, 512);
+  ClearRenderTarget(ScreenCopyB, 1024, 512);
+  ClearRenderTarget(GlowTexture, 256, 256);
+  ClearRenderTarget(BlurTexture, 128, 128);
+  glPopClientAttrib();
+  glPopAttrib();
+  RestoreFrameContents();
+  RestoreMatrices(matrices);
+  RestoreFrameValues(values);
+}
 
 void BuildSceneTable()
 {
@@ -96,7 +213,7 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present)
 
   Begin2D();
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
   DrawText("PRERENDERING...", FontTexture, 320, 240, 33, 33, 33, 1, 1, 1, 1);
   present();
 
@@ -105,6 +222,8 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present)
   for (auto& scene : SceneTable)
     if (scene)
       scene->Prepare();
+
+  WarmUpScenes();
 
   clock.Start();
 }

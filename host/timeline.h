@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class mve_genericscene {
 public:
@@ -50,8 +51,25 @@ void SetupViewport(int width, int height);
 
 // One-time start-up once the GL context is current: GL defaults, render
 // targets, font, the "PRERENDERING..." screen (shown with present), assets,
-// every scene's Prepare, then the music is started.
+// every scene's Prepare, WarmUpScenes, then the music is started.
 void InitDemo(TMusicClock& clock, const std::function<void()>& present);
+
+// Draws every scene of the timeline at the times of WarmUpTimes, into one
+// scissored pixel, so that GL compiles every combination of state the demo
+// uses before the music starts instead of at the first frame after a cut.
+// Then puts back everything the drawing changed: the frame's pixels and depth,
+// the screen copies and the other render targets (black again), the GL
+// attributes and matrices, the frame-wide values, Camera, ScreenCopyIndex,
+// RandomSeed and ParticlePhase; the frames that follow are drawn exactly as
+// without it.
+void WarmUpScenes();
+
+// Where in a scene the warm-up draws: fractions of its interval (cut off at
+// LastFrameTime) chosen to pass every switch of state inside the scenes (the
+// fades and flashes of the first and second halves, the last-quarter water).
+constexpr int WarmUpFrameCount = 5;
+extern const double WarmUpFractions[WarmUpFrameCount];
+std::vector<int32_t> WarmUpTimes(const mve_genericscene& scene);
 
 // Draws the scene active at the clock's position and waits until the clock
 // has moved at least 20 ms on. Ends the process with status 0 once the music

@@ -7,6 +7,7 @@
 #include "engine/textures.h"
 #include "scenes/frame.h"
 #include "scenes/plans.h"
+#include "scenes/steptimes.h"
 
 #include <GL/gl.h>
 
@@ -23,6 +24,7 @@ constexpr double Pi = 3.14159265358979323846;
 // p = 0.45, until DrawSun turns them on).
 void AtomFlash(const TAtomPlan& plan)
 {
+  MarkFrameStep(TFrameStep::Models);
   glDepthMask(GL_FALSE);
   glColor4f(1, 1, 1, 1);
   if (!plan.Flash)

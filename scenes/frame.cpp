@@ -1,10 +1,12 @@
 #include "scenes/frame.h"
 
 #include "engine/assets.h"
+#include "engine/geox.h"
 #include "engine/effects.h"
 #include "engine/text.h"
 #include "engine/textures.h"
 #include "host/timeline.h"
+#include "scenes/steptimes.h"
 
 #include <GL/gl.h>
 
@@ -92,10 +94,18 @@ void SceneCamera(const TCameraPath& path, float fraction)
 
 void DrawSky()
 {
+  MarkFrameStep(TFrameStep::Sky);
   ApplySkyCamera(Camera);
   glDisable(GL_DEPTH_TEST);
   glBindTexture(GL_TEXTURE_2D, SkyModel.Texture);
+  // Every scene covers the rows outside the letterbox band with its bars
+  // before anything reads them, so the sky is filled only inside the band.
+  glPushAttrib(GL_SCISSOR_BIT);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, static_cast<GLint>(RoundEven(ScreenHeight / 8.0)), ScreenWidth,
+            static_cast<GLsizei>(RoundEven(6.0 * ScreenHeight / 8)));
   glCallList(SkyModel.ListId);
+  glPopAttrib();
   glEnable(GL_DEPTH_TEST);
   ApplyCamera(Camera);
 }
@@ -106,7 +116,8 @@ void BeginSceneFrame()
   const int h = ScreenHeight;
   glViewport(0, static_cast<GLint>(RoundEven(h / 8.0)), w, static_cast<GLsizei>(RoundEven(6.0 * h / 8)));
   glClearColor(0.71f, 0.71f, 0.71f, 1);
-  glClear(GL_DEPTH_BUFFER_BIT);
+  // Depth and stencil share a buffer; clearing both is the cheaper clear.
+  glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
   glEnable(GL_NORMALIZE);
   glShadeModel(GL_SMOOTH);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
@@ -130,6 +141,7 @@ void BeginSceneFrame()
 
 void DrawCityChrome()
 {
+  MarkFrameStep(TFrameStep::City);
   BindNamedTexture("ENVGLOBAL");
   SphereMapping(1);
   for (int i = 0; i < CityModels.Count; ++i)
@@ -158,10 +170,12 @@ void DrawCityTextured()
   }
   glDisable(GL_LIGHTING);
   glDisable(GL_BLEND);
+  MarkFrameStep(TFrameStep::Models);
 }
 
 void DrawCityWallOverlay()
 {
+  MarkFrameStep(TFrameStep::City);
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_ALPHA);
   glBindTexture(GL_TEXTURE_2D, WallEnvTexture);
@@ -183,17 +197,26 @@ struct TStreakQuads {
   float P = -1;
   double K = 0;
   bool Valid = false;
-  std::vector<GLfloat> Positions;  // four corners of x, y, z per streak
+  std::vector<GLfloat> Positions;  // three corners of x, y, z per streak
 };
 TStreakQuads StreakQuads;
-std::vector<GLfloat> StreakColours;
+// The streak colours of the last (head, tail): the rings draw the same
+// colours six times a frame.
+struct TStreakColours {
+  TColour Head = {0, 0, 0, 0};
+  TColour Tail = {0, 0, 0, 0};
+  bool Valid = false;
+  std::vector<GLfloat> Values;  // head, head, tail as r, g, b, a per streak
+};
+TStreakColours StreakColours;
 std::vector<GLfloat> SmokeCorners;  // x, y, z, s, t, r, g, b, a per corner
+std::vector<uint32_t> WaterCorners;
 
 void BuildStreakQuads(float p, double k)
 {
   if (StreakQuads.Valid && StreakQuads.P == p && StreakQuads.K == k)
     return;
-  StreakQuads.Positions.resize(StreakCount * 4 * 3);
+  StreakQuads.Positions.resize(StreakCount * 3 * 3);
   GLfloat* out = StreakQuads.Positions.data();
   for (int i = 0; i < StreakCount; ++i) {
     const TStreak& s = Streaks[i];
@@ -204,10 +227,9 @@ void BuildStreakQuads(float p, double k)
     const double f2 = f + 0.02;
     const double x2 = f2 * s.x0 + (1 - f2) * s.x1;
     const double z2 = f2 * s.z0 + (1 - f2) * s.z1;
-    const GLfloat corners[4][3] = {
+    const GLfloat corners[3][3] = {
         {static_cast<float>(x - 0.3), static_cast<float>(y), static_cast<float>(z - 0.3)},
         {static_cast<float>(x + 0.3), static_cast<float>(y), static_cast<float>(z + 0.3)},
-        {static_cast<float>(x2), static_cast<float>(y), static_cast<float>(z2)},
         {static_cast<float>(x2), static_cast<float>(y), static_cast<float>(z2)},
     };
     for (const auto& corner : corners)
@@ -219,31 +241,65 @@ void BuildStreakQuads(float p, double k)
   StreakQuads.Valid = true;
 }
 
-}  // namespace
-
-// Each streak is one quad: two head corners in the head colour, then the tail
-// point twice in the tail colour. Drawn from arrays; the same quads as
-// glBegin/glEnd would give.
-void DrawStreaks(float p, double k, TColour head, TColour tail)
+bool SameColour(const TColour& a, const TColour& b)
 {
-  glDisable(GL_TEXTURE_2D);
-  glColor4f(1, 1, 1, 1);
-  BuildStreakQuads(p, k);
-  StreakColours.resize(StreakCount * 4 * 4);
-  GLfloat* colour = StreakColours.data();
+  return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
+
+void BuildStreakColours(TColour head, TColour tail)
+{
+  if (StreakColours.Valid && SameColour(StreakColours.Head, head) &&
+      SameColour(StreakColours.Tail, tail))
+    return;
+  StreakColours.Values.resize(StreakCount * 3 * 4);
+  GLfloat* colour = StreakColours.Values.data();
   for (int i = 0; i < StreakCount; ++i)
-    for (const TColour& c : {head, head, tail, tail}) {
+    for (const TColour& c : {head, head, tail}) {
       *colour++ = c.r;
       *colour++ = c.g;
       *colour++ = c.b;
       *colour++ = c.a;
     }
+  StreakColours.Head = head;
+  StreakColours.Tail = tail;
+  StreakColours.Valid = true;
+}
+
+// The current projection x modelview, column-major.
+void CurrentClipMatrix(double clip[16])
+{
+  GLdouble modelView[16], projection[16];
+  glGetDoublev(GL_MODELVIEW_MATRIX, modelView);
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  for (int column = 0; column < 4; ++column)
+    for (int row = 0; row < 4; ++row) {
+      double sum = 0;
+      for (int k = 0; k < 4; ++k)
+        sum += projection[k * 4 + row] * modelView[column * 4 + k];
+      clip[column * 4 + row] = sum;
+    }
+}
+
+}  // namespace
+
+// Each streak is a quad of two head corners in the head colour and the tail
+// point twice in the tail colour. GL splits a quad into two triangles, and
+// with the last two corners equal the second one is empty, so each streak goes
+// out as the one triangle head, head, tail: the same pixels as the quads, for
+// three quarters of the vertices. Drawn from arrays.
+void DrawStreaks(float p, double k, TColour head, TColour tail)
+{
+  MarkFrameStep(TFrameStep::Streaks);
+  glDisable(GL_TEXTURE_2D);
+  glColor4f(1, 1, 1, 1);
+  BuildStreakQuads(p, k);
+  BuildStreakColours(head, tail);
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
   glEnableClientState(GL_VERTEX_ARRAY);
   glVertexPointer(3, GL_FLOAT, 0, StreakQuads.Positions.data());
   glEnableClientState(GL_COLOR_ARRAY);
-  glColorPointer(4, GL_FLOAT, 0, StreakColours.data());
-  glDrawArrays(GL_QUADS, 0, StreakCount * 4);
+  glColorPointer(4, GL_FLOAT, 0, StreakColours.Values.data());
+  glDrawArrays(GL_TRIANGLES, 0, StreakCount * 3);
   glPopClientAttrib();
   glColor4f(1, 1, 1, 1);
 }
@@ -252,6 +308,7 @@ void DrawStreaks(float p, double k, TColour head, TColour tail)
 // direction; drawn from arrays.
 void DrawSmokeColumn(float p, float x, float y, float z, double rate)
 {
+  MarkFrameStep(TFrameStep::Smoke);
   glPushMatrix();
   glTranslatef(x, y, z);
   for (int i = 0; i < ParticleCount; ++i)
@@ -314,6 +371,7 @@ void DrawSmokeColumns(float p, double rate)
 
 void DrawSun()
 {
+  MarkFrameStep(TFrameStep::Haze);
   glColor4f(1, 1, 1, 1);
   glColor4f(1, 1, 1, 1);
   glEnable(GL_BLEND);
@@ -338,11 +396,15 @@ void DrawSun()
 
 void DrawGroundHaze(TColour colour)
 {
+  MarkFrameStep(TFrameStep::Haze);
   glColor4f(1, 1, 1, 1);
   glDepthMask(GL_FALSE);
   glDisable(GL_TEXTURE_2D);
   glColor4f(1, 1, 1, 1);
-  for (int i = 0; i <= 20; ++i) {
+  // The top layer, i = 20, has alpha 0: blending it leaves every pixel as it
+  // is (and depth writes are off), so it is not drawn; only its colour is
+  // left current, as drawing it would.
+  for (int i = 0; i < 20; ++i) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glColor4f(colour.r, colour.g, colour.b, static_cast<float>((20 - i) / 21.0));
@@ -355,12 +417,92 @@ void DrawGroundHaze(TColour colour)
     glVertex3d(-2500, y, -2500);
     glEnd();
   }
+  glColor4f(colour.r, colour.g, colour.b, 0);
   glDisable(GL_BLEND);
   glDepthMask(GL_TRUE);
 }
 
+bool BoxOutsideClip(const double clip[16], const float low[3], const float high[3])
+{
+  // Each corner of the box in clip space; the box is outside when all eight
+  // lie beyond the same one of the six planes. The margin keeps boxes that
+  // only touch a plane, whatever the rounding of GL's own transform.
+  double corners[8][4];
+  for (int c = 0; c < 8; ++c) {
+    const double p[3] = {(c & 1) ? high[0] : low[0], (c & 2) ? high[1] : low[1],
+                         (c & 4) ? high[2] : low[2]};
+    for (int row = 0; row < 4; ++row)
+      corners[c][row] = clip[row] * p[0] + clip[4 + row] * p[1] + clip[8 + row] * p[2] + clip[12 + row];
+  }
+  for (int axis = 0; axis < 3; ++axis)
+    for (double side : {-1.0, 1.0}) {
+      bool allBeyond = true;
+      for (int c = 0; c < 8 && allBeyond; ++c) {
+        const double v = side * corners[c][axis];
+        const double w = corners[c][3];
+        allBeyond = v - w > 1e-4 * (std::fabs(v) + std::fabs(w)) + 1e-6;
+      }
+      if (allBeyond)
+        return true;
+    }
+  return false;
+}
+
+bool VisibleWaterCorners(const TGeoxData& from, const TGeoxData& to, const TGeoxData& water,
+                         const double clip[16], std::vector<uint32_t>& corners)
+{
+  constexpr int Side = TerrainSide;
+  constexpr int Cells = Side - 1;
+  constexpr int Blocks = (Cells + WaterBlockCells - 1) / WaterBlockCells;
+  const size_t vertexCount = static_cast<size_t>(Side) * Side;
+  if (from.Vertices.size() != vertexCount || to.Vertices.size() != vertexCount ||
+      water.Vertices.size() != vertexCount || water.Faces.size() != 2u * Cells * Cells)
+    return false;
+
+  // A block is kept when the box around its vertices in both height fields
+  // (the blend lies between them) reaches into the view.
+  bool visible[Blocks][Blocks];
+  for (int bi = 0; bi < Blocks; ++bi)
+    for (int bj = 0; bj < Blocks; ++bj) {
+      float low[3] = {HUGE_VALF, HUGE_VALF, HUGE_VALF};
+      float high[3] = {-HUGE_VALF, -HUGE_VALF, -HUGE_VALF};
+      const int lastI = std::min((bi + 1) * WaterBlockCells, Cells);
+      const int lastJ = std::min((bj + 1) * WaterBlockCells, Cells);
+      for (const TGeoxData* field : {&from, &to})
+        for (int i = bi * WaterBlockCells; i <= lastI; ++i)
+          for (int j = bj * WaterBlockCells; j <= lastJ; ++j) {
+            const GeoxVertex& v = field->Vertices[Side * i + j];
+            const float p[3] = {v.x, v.y, v.z};
+            for (int k = 0; k < 3; ++k) {
+              low[k] = std::min(low[k], p[k]);
+              high[k] = std::max(high[k], p[k]);
+            }
+          }
+      visible[bi][bj] = !BoxOutsideClip(clip, low, high);
+    }
+
+  // The faces of the kept cells in their own order: row by row of cells, two
+  // faces a cell.
+  corners.clear();
+  for (int i = 0; i < Cells; ++i)
+    for (int j = 0; j < Cells; ++j) {
+      if (!visible[i / WaterBlockCells][j / WaterBlockCells])
+        continue;
+      for (int f = 2 * (Cells * i + j), last = f + 2; f < last; ++f) {
+        const GeoxFace& face = water.Faces[f];
+        for (int32_t corner : {face.a, face.b, face.c}) {
+          if (corner < 0 || static_cast<size_t>(corner) >= vertexCount)
+            return false;
+          corners.push_back(static_cast<uint32_t>(corner));
+        }
+      }
+    }
+  return true;
+}
+
 void DrawWater(double q)
 {
+  MarkFrameStep(TFrameStep::Water);
   glColor4f(1, 1, 1, 1);
   glDepthMask(GL_FALSE);
   glEnable(GL_TEXTURE_2D);
@@ -388,7 +530,12 @@ void DrawWater(double q)
     d.ny = static_cast<float>(w * s.ny + (1 - w) * t.ny);
     d.nz = static_cast<float>(w * s.nz + (1 - w) * t.nz);
   }
-  DrawGeoxSmooth(water);
+  double clip[16];
+  CurrentClipMatrix(clip);
+  if (VisibleWaterCorners(from, to, water, clip, WaterCorners))
+    DrawGeoxSmoothCorners(water, WaterCorners);
+  else
+    DrawGeoxSmooth(water);
   SphereMapping(0);
   glDisable(GL_BLEND);
   glDepthMask(GL_TRUE);
@@ -396,6 +543,7 @@ void DrawWater(double q)
 
 void DrawFadeQuad(TColour colour, TFadeBlend blend)
 {
+  MarkFrameStep(TFrameStep::Effects);
   glViewport(0, 0, 640, 480);
   glDisable(GL_DEPTH_TEST);
   glEnable(GL_BLEND);
@@ -421,6 +569,7 @@ void DrawFadeQuad(TColour colour, TFadeBlend blend)
 
 void DrawLetterboxBars()
 {
+  MarkFrameStep(TFrameStep::Effects);
   const float w = static_cast<float>(ScreenWidth);
   const float h = static_cast<float>(ScreenHeight);
   const float top = static_cast<float>(RoundEven(h / 8.0));
@@ -450,6 +599,7 @@ void DrawLetterboxBars()
 
 void FinishFrame(float t, float a)
 {
+  MarkFrameStep(TFrameStep::Effects);
   TrailFactor = t;
   DrawTrail(TrailAlpha(TrailFactor, FrameElapsed, FrameStep));
   CaptureScreen();

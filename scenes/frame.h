@@ -15,12 +15,15 @@
 //   turn it back on, DrawGroundHaze leaves it off;
 // - after DrawFadeQuad and DrawLetterboxBars: full-window viewport, depth test
 //   off, texturing on, colour white, overlay projection loaded.
-// Frac4, BeatStep and WaterBlend are plain arithmetic; the rest issue GL calls.
+// Frac4, BeatStep, WaterBlend, BoxOutsideClip and VisibleWaterCorners are plain
+// arithmetic; the rest issue GL calls.
 #pragma once
 
 #include "engine/camera.h"
+#include "engine/geox.h"
 
 #include <cstdint>
+#include <vector>
 
 struct TColour {
   float r, g, b, a;
@@ -49,12 +52,28 @@ struct TWaterBlend {
 };
 TWaterBlend WaterBlend(double q);
 
+// Whether the box from low to high (x, y, z) lies wholly beyond one of the six
+// planes of the view, for the clip matrix projection x modelview (column-major,
+// as GL stores it). Keeps boxes that only touch a plane.
+bool BoxOutsideClip(const double clip[16], const float low[3], const float high[3]);
+
+// The water is a grid of TerrainSide x TerrainSide vertices; it is culled in
+// square blocks of this many cells a side.
+constexpr int WaterBlockCells = 8;
+// The corners (vertex indices) of the faces of water that can show through
+// clip, in face order: every block of cells whose box around its vertices in
+// both height fields from and to reaches into the view. False, with nothing
+// culled, when the models are not such a grid.
+bool VisibleWaterCorners(const TGeoxData& from, const TGeoxData& to, const TGeoxData& water,
+                         const double clip[16], std::vector<uint32_t>& corners);
+
 // The trail alpha FinishFrame hands to DrawTrail.
 float TrailAlpha(float trailFactor, int32_t frameElapsed, int32_t frameStep);
 
 enum class TFadeBlend { Alpha, Additive };
 
 void SceneCamera(const TCameraPath& path, float fraction);
+// Fills only the letterbox band; the scene's bars cover the rest.
 void DrawSky();
 void BeginSceneFrame();
 void DrawCityChrome();
@@ -66,6 +85,9 @@ void DrawSmokeColumn(float p, float x, float y, float z, double rate);
 void DrawSmokeColumns(float p, double rate);
 void DrawSun();
 void DrawGroundHaze(TColour colour);
+// Blends the whole surface into Terrains[4] but draws only the blocks of
+// VisibleWaterCorners, in face order: the same pixels for about a third of the
+// triangles.
 void DrawWater(double q);
 void DrawFadeQuad(TColour colour, TFadeBlend blend);
 void DrawLetterboxBars();

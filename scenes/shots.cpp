@@ -3,6 +3,7 @@
 #include "engine/assets.h"
 #include "engine/effects.h"
 #include "engine/textures.h"
+#include "scenes/steptimes.h"
 
 #include <GL/gl.h>
 
@@ -61,6 +62,7 @@ float CaptionAdvance(float p)
 
 void DrawWobblaModels()
 {
+  MarkFrameStep(TFrameStep::Models);
   glEnable(GL_LIGHTING);
   glEnable(GL_TEXTURE_2D);
   glBindTexture(GL_TEXTURE_2D, FindTexture(Textures, "WOBBLAENV"));
@@ -79,6 +81,7 @@ void DrawWobblaModels()
 
 void DrawArounderModel()
 {
+  MarkFrameStep(TFrameStep::Models);
   glDisable(GL_BLEND);
   glDepthMask(GL_TRUE);
   glDisable(GL_TEXTURE_2D);
@@ -91,6 +94,7 @@ void DrawArounderModel()
 
 void DrawModelLit(const TGeoxScene& scene, int i)
 {
+  MarkFrameStep(TFrameStep::Models);
   glBindTexture(GL_TEXTURE_2D, FindTexture(Textures, scene.Names[i]));
   glEnable(GL_LIGHTING);
   DrawGeox(scene.Models[i], true, false, true);

@@ -185,3 +185,32 @@ TEST_F(EffectsPixelTest, FinishFrameWithSharpMixAddsTheGlowOfTheBlur)
   EXPECT_NEAR(PixelAt(frame, 320, 240).r, 2 * 64, 2);
   EXPECT_EQ(ScreenCopyIndex, 2);
 }
+
+TEST_F(EffectsPixelTest, RestoreAfterTheThumbnailsGivesBackThePictureExactly)
+{
+  // A picture with detail everywhere, the corner included: stripes of four
+  // colours. After the thumbnails and the blur read-back, the restore must
+  // leave every pixel as it was, and leave the scissor test as it found it.
+  Fill(0, 0, 0);
+  glEnable(GL_SCISSOR_TEST);
+  for (int x = 0; x < 640; x += 7) {
+    glScissor(x, 0, 3, 480);
+    Fill((x % 3) / 2.0f, (x % 5) / 4.0f, 1 - (x % 2));
+  }
+  for (int y = 0; y < 480; y += 11) {
+    glScissor(0, y, 640, 4);
+    Fill((y % 4) / 3.0f, 0.5f, (y % 3) / 2.0f);
+  }
+  glDisable(GL_SCISSOR_TEST);
+  const std::vector<uint8_t> picture = ReadFrame();
+
+  CaptureScreen();
+  DrawScreenThumbnail();
+  CaptureGlowCorner();
+  DrawGlowThumbnail();
+  BlurCorner(155);
+  EXPECT_NE(ReadFrame(), picture);
+  RestoreScreen();
+  EXPECT_EQ(ReadFrame(), picture);
+  EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+}

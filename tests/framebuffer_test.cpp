@@ -49,6 +49,42 @@ TEST(FrameBuffer, HeadlessFrameReadsBackTopRowFirst)
   EXPECT_EQ(bottom.b, 255);
 }
 
+// The last scene masks the corridor in the stencil buffer: drawing where the
+// stencil is 0 must leave the marked pixels alone.
+TEST(FrameBuffer, StencilMasksDrawing)
+{
+  std::string error;
+  ASSERT_TRUE(UseHeadlessContext(error)) << error;
+  GLint stencilBits = 0;
+  glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT,
+                                        GL_FRAMEBUFFER_ATTACHMENT_STENCIL_SIZE, &stencilBits);
+  EXPECT_EQ(stencilBits, 8);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  glEnable(GL_SCISSOR_TEST);
+  glScissor(0, 0, 100, FrameHeight);
+  glClearStencil(1);
+  glClear(GL_STENCIL_BUFFER_BIT);
+  glClearStencil(0);
+  glDisable(GL_SCISSOR_TEST);
+  glEnable(GL_STENCIL_TEST);
+  glStencilFunc(GL_EQUAL, 0, 1);
+  glDisable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glColor4f(0, 1, 0, 1);
+  glRectf(-1, -1, 1, 1);
+  glDisable(GL_STENCIL_TEST);
+  glColor4f(1, 1, 1, 1);
+  glEnable(GL_TEXTURE_2D);
+  const std::vector<uint8_t> frame = ReadFrame();
+  EXPECT_EQ(PixelAt(frame, 50, 240).g, 0);
+  EXPECT_EQ(PixelAt(frame, 300, 240).g, 255);
+}
+
 TEST(FrameBuffer, PlaceholderSceneClearsToItsProgress)
 {
   std::string error;

@@ -1,8 +1,18 @@
 #include "host/timeline.h"
 
+#include "engine/assets.h"
+#include "engine/camera.h"
+#include "engine/effects.h"
+#include "engine/textures.h"
+#include "test_support.h"
+
+#include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -14,13 +24,15 @@ struct TTimelineCase {
 };
 
 std::vector<int> RenderedSlots;
+std::vector<int32_t> RenderedTimes;
 
 class TRecordingScene : public mve_genericscene {
 public:
   explicit TRecordingScene(int slot) : Slot(slot) {}
-  void Render(int32_t) override
+  void Render(int32_t t) override
   {
     RenderedSlots.push_back(Slot);
+    RenderedTimes.push_back(t);
     std::fprintf(stderr, "RENDERED %d\n", Slot);
   }
   int Slot;
@@ -41,6 +53,7 @@ protected:
       SceneTable[slot] = std::move(scene);
     }
     RenderedSlots.clear();
+    RenderedTimes.clear();
     FrameElapsed = 999;
     FrameStep = 30;
   }
@@ -137,4 +150,102 @@ TEST_F(DrawFrameTest, EndsWithStatusZeroPastTheLastFrameBeforeDrawing)
         std::exit(3);
       },
       ::testing::ExitedWithCode(0), "^$");
+}
+
+// The warm-up must reach every scene, only at times inside it (a time outside
+// would draw nothing of the scene, or another one), and pass the switches
+// of state around the middle and in the last quarter of a scene.
+TEST(WarmUpTimesTest, EveryTimeLiesInsideItsSceneAndCoversBothHalves)
+{
+  BuildSceneTable();
+  for (int slot = 0; slot < 13; ++slot) {
+    const mve_genericscene& scene = *SceneTable[slot];
+    const std::vector<int32_t> times = WarmUpTimes(scene);
+    ASSERT_EQ(times.size(), static_cast<size_t>(WarmUpFrameCount)) << slot;
+    EXPECT_TRUE(std::is_sorted(times.begin(), times.end())) << slot;
+    const int32_t shownEnd = std::min(scene.EndTime, LastFrameTime + 1);
+    for (int32_t t : times) {
+      EXPECT_NE(scene.Progress(t), -1.0f) << slot << " at " << t;
+      EXPECT_LT(t, shownEnd) << slot;
+    }
+    const double length = shownEnd - scene.StartTime;
+    EXPECT_LT(times.front() - scene.StartTime, 0.1 * length) << slot;
+    EXPECT_GT(times.back() - scene.StartTime, 0.75 * length) << slot;
+    EXPECT_TRUE(std::any_of(times.begin(), times.end(), [&](int32_t t) {
+      const double shown = (t - scene.StartTime) / length;
+      return shown >= 0.45 && shown <= 0.5;
+    })) << slot;
+  }
+}
+
+TEST_F(DrawFrameTest, WarmUpDrawsEveryTimedSceneAtItsTimes)
+{
+  MusicTime = 12345;
+  WarmUpScenes();
+  std::vector<int> expectedSlots;
+  std::vector<int32_t> expectedTimes;
+  for (int slot = 0; slot < 13; ++slot)
+    for (int32_t t : WarmUpTimes(*SceneTable[slot])) {
+      expectedSlots.push_back(slot);
+      expectedTimes.push_back(t);
+    }
+  EXPECT_EQ(RenderedSlots, expectedSlots);
+  EXPECT_EQ(RenderedTimes, expectedTimes);
+  EXPECT_EQ(MusicTime, 12345);
+}
+
+// After a real frame has left its marks (the frame, a screen copy, the random
+// generator, the frame-wide values), the warm-up draws every scene and must
+// leave all of it as it found it, with the render targets black as start-up
+// leaves them.
+TEST(WarmUpScenesTest, LeavesNoTrace)
+{
+  std::string error;
+  if (!UseStartedDemo(error))
+    GTEST_SKIP() << error;
+  BuildSceneTable();
+  for (auto& scene : SceneTable)
+    if (scene)
+      scene->Prepare();
+  TScriptedClock clock;
+  clock.Script({178000, 178020});
+  DrawFrame(clock);
+  for (uint32_t target : {ScreenCopyA, ScreenCopyB, GlowTexture, BlurTexture})
+    ClearRenderTarget(target, target == GlowTexture ? 256 : target == BlurTexture ? 128 : 1024,
+                      target == GlowTexture ? 256 : target == BlurTexture ? 128 : 512);
+  glBindTexture(GL_TEXTURE_2D, SunTexture);
+  glColor4f(0.25f, 0.5f, 0.75f, 1);
+
+  const std::vector<uint8_t> frame = ReadFrame();
+  const uint32_t seed = RandomSeed;
+  const int32_t copyIndex = ScreenCopyIndex;
+  const TCamera camera = Camera;
+  const float fade = FadeLevel;
+  const int32_t elapsed = FrameElapsed;
+  GLfloat projection[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, projection);
+
+  WarmUpScenes();
+
+  EXPECT_EQ(ReadFrame(), frame);
+  EXPECT_EQ(RandomSeed, seed);
+  EXPECT_EQ(ScreenCopyIndex, copyIndex);
+  EXPECT_EQ(std::memcmp(&Camera, &camera, sizeof camera), 0);
+  EXPECT_EQ(FadeLevel, fade);
+  EXPECT_EQ(FrameElapsed, elapsed);
+  GLfloat after[16];
+  glGetFloatv(GL_PROJECTION_MATRIX, after);
+  EXPECT_EQ(std::memcmp(after, projection, sizeof after), 0);
+  GLint bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  EXPECT_EQ(static_cast<uint32_t>(bound), SunTexture);
+  GLfloat colour[4];
+  glGetFloatv(GL_CURRENT_COLOR, colour);
+  EXPECT_EQ(colour[1], 0.5f);
+  EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+  std::vector<uint8_t> copy(1024 * 512 * 3, 1);
+  glBindTexture(GL_TEXTURE_2D, ScreenCopyA);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, copy.data());
+  EXPECT_TRUE(std::all_of(copy.begin(), copy.end(), [](uint8_t v) { return v == 0; }));
 }

@@ -1,0 +1,66 @@
+#!/bin/bash
+# Pictures that must not change: frames at fixed music times, each a short
+# run from a fresh start (so the trail, the random generator and the state
+# after start-up show), compared by the SHA-256 of their PNG files. A change
+# meant to keep the picture must keep these; a change meant to alter it
+# updates them (print the new values with UPDATE=1). The balance scene is left
+# out while its camera paths are being reworked.
+set -uo pipefail
+BUILD=$(cd "$1" && pwd)
+CONTENT=${MVRK_TEST_CONTENT:-}
+if [ -z "$CONTENT" ] || [ ! -d "$CONTENT/data" ]; then
+  echo "no generated content in MVRK_TEST_CONTENT; run through ctest"
+  exit 77
+fi
+OUT=$(mktemp -d /tmp/mvrk_frames_XXXXXX)
+trap 'rm -rf "$OUT"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+# from|to|what the run shows
+RUNS=(
+  "30000|30020|hum, the figures"
+  "84103|84163|the cut from fall to water"
+  "132214|132234|the opening flash of rush"
+  "150000|150020|capped, the cap turning"
+  "166000|166020|jump, dark water"
+  "178000|178020|atom, quake and flash"
+  "190000|190020|outro, water and wobblers"
+  "210000|210020|last, corridor over the world"
+  "220000|220020|movrik"
+)
+for run in "${RUNS[@]}"; do
+  IFS='|' read -r from to what <<< "$run"
+  "$BUILD/mvrk_capture" --data "$CONTENT" --from "$from" --to "$to" --step 20 \
+    --frames "$OUT" 2> "$OUT/log" || { cat "$OUT/log"; fail "capture of $what"; }
+done
+
+actual=$(cd "$OUT" && sha256sum ./*.png | sed 's| \./| |')
+if [ -n "${UPDATE:-}" ]; then
+  echo "$actual"
+  exit 0
+fi
+expected=$(cat <<'HASHES'
+171175dce7ef96f131421e90f806e048f99bc68ac2cea0631cdc9b39444d6a92  030000.png
+2bd4a625b528fb0ba74059512c178dcd8fd52a9df521a1afd4233b14a6982ffa  030020.png
+f6ab28e1d4b3f995d6bac66f38cbbf90cf1125c62c59bfefcfa7511f5df55263  084103.png
+5482a8fbb13db6439cfa8e84eb589d04729d70090fa04a95de17f21d5f0f9cdd  084123.png
+ca66e318a5221fdb3865542004c95d97b0330bbefd7c85bc163582d71838c13f  084143.png
+1c23bf959dfc1431cae755f982397456b7901437e916106f8181c20bff7e39a0  084163.png
+c03b20bfd5061e630e7639edbfa2288d769fa32a108c56a1149d7f11a47ba8b8  132214.png
+4220ef02a56b7069a757e0336b4fae8a0312a3cd3da578b6e65d94d11743de7a  132234.png
+7dc1347cca60e0ee91570db96e1a5cf85f91afad3760193c538d473243702489  150000.png
+ec957ddc6b358bde99c62f9a6948293082f1ee1cbccf40b381c0a4052cf01e2d  150020.png
+1c693839a19a22dd756a6ec36bfa02c27d2cf025ad587e7c784f8119b5caef09  166000.png
+6f1cf9d915181a3cb6410503bcbedc9face90d713ee4fa0e72524b0b87484ccd  166020.png
+c3423481cd11d9dcd71caab5040893ccab7582617ef7984740a6847d7f11e226  178000.png
+f69b8239a88ecdce0c03172960c13ceae07a2a7725a900cc8dff4fafe7e3b768  178020.png
+61a2cc41533b7a29712196b930cd9131dabea356fb4c6512bb9a072d70a02288  190000.png
+a8483795080ea3ef07f3511a72d168d9c998ff35c22986f5394aa8c3841d8284  190020.png
+636dc0058487984ddee37d853b266049f1307476a23a4bbdcffe9d0ada76a474  210000.png
+c21cb8fc7a803b4f25dbe85260041824af5f9f7d86d1115fc16c4f559fbb29f3  210020.png
+b7f4acb3ee3f51c592aac4103a34164c9c87b982c65ea87ecb23fdc1cdd1679e  220000.png
+079d507b4dc1659ba8bbe36398c73d835659d41391b8f166b8a61d24f0242f9a  220020.png
+HASHES
+)
+diff <(echo "$expected") <(echo "$actual") > "$OUT/diff" || { cat "$OUT/diff"; fail "frames changed (< expected, > now)"; }
+echo "$(echo "$actual" | wc -l) frames unchanged"
