@@ -44,7 +44,10 @@ struct TOptions {
 };
 
 const char* const Usage =
-    "usage: mvrk_bench CONTENT_DIR [--from MS] [--to MS] [--steps] [--cuts] [--json FILE]\n";
+    "usage: mvrk_bench CONTENT_DIR [--from MS] [--to MS] [--steps] [--cuts] [--json FILE]\n"
+    "Plays the timeline (or from..to) headless at the live pace and reports the\n"
+    "frame times per scene; --steps times each step of the frame, --cuts the\n"
+    "frames after each cut, --json writes the figures to FILE.\n";
 
 [[noreturn]] void Fail(const std::string& message)
 {
@@ -66,6 +69,10 @@ TOptions ParseOptions(int argc, char** argv)
   TOptions options;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(Usage, stdout);
+      std::exit(0);
+    }
     if (arg == "--steps")
       options.Steps = true;
     else if (arg == "--cuts")
