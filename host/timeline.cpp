@@ -92,6 +92,16 @@ void RestoreFrameValues(const TFrameValues& v)
   std::copy(std::begin(v.ParticlePhase), std::end(v.ParticlePhase), ParticlePhase);
 }
 
+// The four render targets the effects use, with their sizes: created at
+// start-up, cleared again after the warm-up.
+struct TRenderTargetSlot {
+  uint32_t* Texture;
+  int Width, Height;
+};
+const TRenderTargetSlot RenderTargets[] = {
+    {&ScreenCopyA, 1024, 512}, {&ScreenCopyB, 1024, 512}, {&GlowTexture, 256, 256},
+    {&BlurTexture, 128, 128}};
+
 // The GL matrices of the three modes and which mode is current.
 struct TMatrices {
   GLint Mode;
@@ -154,10 +164,8 @@ void WarmUpScenes()
       scene->Render(t);
     }
   }
-  ClearRenderTarget(ScreenCopyA, 1024, 512);
-  ClearRenderTarget(ScreenCopyB, 1024, 512);
-  ClearRenderTarget(GlowTexture, 256, 256);
-  ClearRenderTarget(BlurTexture, 128, 128);
+  for (const TRenderTargetSlot& target : RenderTargets)
+    ClearRenderTarget(*target.Texture, target.Width, target.Height);
   glPopClientAttrib();
   glPopAttrib();
   RestoreFrameContents();
@@ -203,10 +211,8 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present)
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
   glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
 
-  ScreenCopyA = CreateRenderTarget(1024, 512);
-  ScreenCopyB = CreateRenderTarget(1024, 512);
-  GlowTexture = CreateRenderTarget(256, 256);
-  BlurTexture = CreateRenderTarget(128, 128);
+  for (const TRenderTargetSlot& target : RenderTargets)
+    *target.Texture = CreateRenderTarget(target.Width, target.Height);
 
   FontTexture = LoadAlphaTexture("data\\font.jpg", "data\\font.jpg", GL_LINEAR,
                                  GL_LINEAR_MIPMAP_LINEAR);
