@@ -17,8 +17,6 @@ TCameraPath AtomPath = {};
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
-
 // The additive flash from the centre of the world: five rotated "ATOM" quads
 // and the dim red sky shells. Depth writes stay off while it draws (and, below
 // p = 0.45, until DrawSun turns them on).

@@ -13,8 +13,6 @@ TCameraPath CappedPaths[4] = {};
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
-
 // The opening flash clears faster than the other scenes' (eighth root, three
 // square roots), then the picture sinks into black from the middle on.
 TFade CappedFade(float p)

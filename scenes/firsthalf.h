@@ -10,7 +10,6 @@
 
 #include <cstdint>
 
-constexpr double Pi = 3.14159265358979323846;
 
 struct THumFrame {
   float CameraFraction;

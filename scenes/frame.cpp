@@ -23,16 +23,6 @@ const uint8_t BeatTable[32] = {1, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 0, 0,
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
-
-// Truncation toward zero that stays defined for values no int64 can hold.
-int64_t TruncSafe(double x)
-{
-  if (!(std::fabs(x) < 9.0e18))
-    return 0;
-  return static_cast<int64_t>(x);
-}
-
 void SetColour(const TColour& c)
 {
   glColor4f(c.r, c.g, c.b, c.a);
@@ -52,13 +42,6 @@ void BindNamedTexture(const char* key)
 }
 
 }  // namespace
-
-int64_t RoundEven(double x)
-{
-  if (!(std::fabs(x) < 9.0e18))
-    return 0;
-  return static_cast<int64_t>(std::nearbyint(x));
-}
 
 double Frac4(double x)
 {

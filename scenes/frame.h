@@ -21,6 +21,7 @@
 
 #include "engine/camera.h"
 #include "engine/geox.h"
+#include "engine/numbers.h"
 
 #include <cstdint>
 #include <vector>
@@ -36,8 +37,6 @@ extern const TColour HazeDark;
 // 1 on the sixteenth steps that jolt the camera: 0, 2, 6, 10, 20, 22.
 extern const uint8_t BeatTable[32];
 
-// Round halves to even, as every rounding of the frame steps does.
-int64_t RoundEven(double x);
 // The fractional part of x to four decimals: (Round(x * 10000) mod 10000) / 10000
 // with a truncating remainder.
 double Frac4(double x);

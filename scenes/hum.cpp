@@ -18,7 +18,7 @@ THumFrame PlanHumFrame(float p)
 
   // The screen steps one frame every 1/500 of the scene; at 0.25, 0.5 and
   // 0.75 two ranges hold and the later one wins.
-  const int64_t n = static_cast<int64_t>(static_cast<double>(p) * 10 * 50);
+  const int64_t n = TruncSafe(static_cast<double>(p) * 10 * 50);
   frame.ScreenLoop = nullptr;
   frame.ScreenSlot = 0;
   if (InsideRange(p, 0, 0.25)) {

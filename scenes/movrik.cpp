@@ -12,8 +12,6 @@ TCameraPath MovrikPath = {};
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
-
 }  // namespace
 
 TMovrikPlan MovrikPlan(float p)

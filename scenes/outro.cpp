@@ -19,8 +19,6 @@ const char* const GreetingList[GreetingSlotCount] = {
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
-
 // Trunc(16 p); clamped so that a progress outside [0, 1) still names a slot.
 int GreetingSlot(float p)
 {

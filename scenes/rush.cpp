@@ -13,7 +13,6 @@ TCameraPath RushPath = {};
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
 constexpr int RushFieldCount = 20;
 
 }  // namespace

@@ -10,18 +10,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// Truncation toward zero; values no int64 can hold give 0.
-int64_t TruncToInt(double x)
-{
-  if (!(std::fabs(x) < 9.0e18))
-    return 0;
-  return static_cast<int64_t>(x);
-}
-
-}  // namespace
-
 bool InsideRange(double x, double lo, double hi)
 {
   return lo <= x && x <= hi;
@@ -29,7 +17,7 @@ bool InsideRange(double x, double lo, double hi)
 
 TShot ChooseShot(float p, int shots, double pace)
 {
-  int64_t k = TruncToInt(static_cast<double>(p) * shots) % shots;
+  int64_t k = TruncSafe(static_cast<double>(p) * shots) % shots;
   if (k < 0)
     k += shots;  // a negative p still names one of the paths
   TShot shot;
