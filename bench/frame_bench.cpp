@@ -11,7 +11,7 @@
 // Usage: mvrk_bench CONTENT_DIR [options]
 #include "bench/benchstats.h"
 #include "engine/framebuffer.h"
-#include "engine/headless.h"
+#include "host/headlessdemo.h"
 #include "host/timeline.h"
 #include "scenes/steptimes.h"
 
@@ -28,11 +28,8 @@
 
 namespace {
 
-const char* const SceneNames[13] = {"hum",    "prefall", "balance", "fall", "water",
-                                    "wobbler", "rush",   "capped",  "jump", "atom",
-                                    "outro",  "last",    "movrik"};
-
-constexpr int32_t LiveStep = 20;
+// A frame every FramePace ms of music, as the live loop draws them.
+constexpr int32_t LiveStep = FramePace;
 
 struct TOptions {
   std::string Content;
@@ -109,7 +106,7 @@ int ActiveSlot(int32_t t)
 
 const char* SceneName(int slot)
 {
-  return slot >= 0 && slot < 13 ? SceneNames[slot] : "?";
+  return slot >= 0 && slot < SceneCount ? SceneIntervals[slot].Name : "?";
 }
 
 double Since(std::chrono::steady_clock::time_point start)
@@ -128,19 +125,12 @@ int main(int argc, char** argv)
     if (::getcwd(cwd, sizeof cwd))
       options.Json = std::string(cwd) + "/" + options.Json;
   }
-  if (::chdir(options.Content.c_str()) != 0)
-    Fail("cannot enter " + options.Content);
-  MaskFloatingPointExceptions();
+  auto started = std::chrono::steady_clock::now();
   std::string error;
-  if (!CreateHeadlessContext(error)) {
-    std::fprintf(stderr, "no headless GL context: %s\n", error.c_str());
+  if (!StartHeadlessDemo(options.Content, [] {}, error)) {
+    std::fprintf(stderr, "mvrk_bench: %s\n", error.c_str());
     return 1;
   }
-
-  auto started = std::chrono::steady_clock::now();
-  SetupViewport(FrameWidth, FrameHeight);
-  TScriptedClock clock;
-  InitDemo(clock, [] {});
   glFinish();
   const double startupMs = Since(started);
   std::printf("start-up (InitDemo): %.3f s\n", startupMs / 1000);
@@ -152,11 +142,10 @@ int main(int argc, char** argv)
   double totalMs = 0;
   for (int32_t t = options.From; t <= options.To; t += LiveStep) {
     const int slot = ActiveSlot(t);
-    clock.Script({t, t + LiveStep});
     started = std::chrono::steady_clock::now();
     StepTimes = TStepTimes();
     StepTimes.Enabled = options.Steps;
-    DrawFrame(clock);
+    RenderHeadlessFrame(t, LiveStep);
     MarkFrameStep(TFrameStep::Count);
     glFinish();
     const double ms = Since(started);
@@ -192,7 +181,7 @@ int main(int argc, char** argv)
   std::vector<TCutStats> cuts;
   if (options.Cuts) {
     std::vector<int32_t> times;
-    for (int slot = 0; slot < 13; ++slot)
+    for (int slot = 0; slot < SceneCount; ++slot)
       times.push_back(SceneTable[slot]->StartTime);
     cuts = CutStats(frames, times);
     std::printf("\n%-8s %9s %9s %9s %9s %7s\n", "cut to", "at", "worst", "worst at", "median",

@@ -1,5 +1,6 @@
 #include "engine/effects.h"
 
+#include "engine/framebuffer.h"
 #include "engine/text.h"
 #include "engine/textures.h"
 
@@ -8,6 +9,10 @@
 int32_t ScreenCopyIndex = 1;
 
 namespace {
+
+// The top-left corner of the frame (frame pixels and overlay units) that the
+// glow is taken from and the screen thumbnail covers.
+constexpr int GlowCorner = 256;
 
 // Texture coordinates of the picture inside a 1024 x 512 copy.
 constexpr double CopyS = 0.625;
@@ -59,7 +64,7 @@ void DrawTrail(float alpha)
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glColor4f(1, 1, 1, alpha);
   glBindTexture(GL_TEXTURE_2D, PreviousScreenCopy());
-  CopyQuad(639, 479);
+  CopyQuad(FrameWidth - 1, FrameHeight - 1);
   glDisable(GL_BLEND);
   End2D();
 }
@@ -68,7 +73,7 @@ void CaptureScreen()
 {
   Begin2D();
   glBindTexture(GL_TEXTURE_2D, CurrentScreenCopy());
-  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, 640, 480);
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, FrameWidth, FrameHeight);
   End2D();
 }
 
@@ -78,7 +83,7 @@ void DrawScreenThumbnail()
   glDisable(GL_BLEND);
   glColor4f(1, 1, 1, 1);
   glBindTexture(GL_TEXTURE_2D, CurrentScreenCopy());
-  CopyQuad(256, 256);
+  CopyQuad(GlowCorner, GlowCorner);
   End2D();
 }
 
@@ -86,7 +91,7 @@ void CaptureGlowCorner()
 {
   Begin2D();
   glBindTexture(GL_TEXTURE_2D, GlowTexture);
-  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 224, 256, 256);
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, FrameHeight - GlowCorner, GlowCorner, GlowCorner);
   End2D();
 }
 
@@ -129,7 +134,7 @@ void BlurCorner(int weight)
     weight = 256;
   uint8_t buffer[BlurSize * BlurRowBytes];
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  glReadPixels(0, 480 - BlurSize, BlurSize, BlurSize, GL_RGB, GL_UNSIGNED_BYTE, buffer);
+  glReadPixels(0, FrameHeight - BlurSize, BlurSize, BlurSize, GL_RGB, GL_UNSIGNED_BYTE, buffer);
   BlurPasses(buffer, weight);
   glBindTexture(GL_TEXTURE_2D, BlurTexture);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
@@ -144,8 +149,8 @@ void RestoreScreen()
   glBindTexture(GL_TEXTURE_2D, CurrentScreenCopy());
   glPushAttrib(GL_SCISSOR_BIT);
   glEnable(GL_SCISSOR_TEST);
-  glScissor(0, 480 - 256, 256, 256);
-  CopyQuad(640, 480);
+  glScissor(0, FrameHeight - GlowCorner, GlowCorner, GlowCorner);
+  CopyQuad(FrameWidth, FrameHeight);
   glPopAttrib();
   End2D();
 }
@@ -156,7 +161,7 @@ void AddGlow()
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE);
   glBindTexture(GL_TEXTURE_2D, BlurTexture);
-  FullQuad(640, 480);
+  FullQuad(FrameWidth, FrameHeight);
   glDisable(GL_BLEND);
   End2D();
 }
@@ -168,7 +173,7 @@ void MixBlur(float red, float green, float blue, float alpha)
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_ALPHA);
   glBindTexture(GL_TEXTURE_2D, BlurTexture);
-  FullQuad(640, 480);
+  FullQuad(FrameWidth, FrameHeight);
   glDisable(GL_BLEND);
   End2D();
 }

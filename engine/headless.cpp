@@ -16,9 +16,7 @@ std::string EglError(const char* step)
   return std::string(step) + " failed (EGL error " + code + ")";
 }
 
-}  // namespace
-
-bool CreateHeadlessContext(std::string& error)
+bool MakeHeadlessContext(std::string& error)
 {
   auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
       eglGetProcAddress("eglGetPlatformDisplayEXT"));
@@ -69,4 +67,19 @@ bool CreateHeadlessContext(std::string& error)
     return false;
   }
   return CreateFrameBuffer(error);
+}
+
+}  // namespace
+
+bool CreateHeadlessContext(std::string& error)
+{
+  static bool tried = false;
+  static bool made = false;
+  static std::string reason;
+  if (!tried) {
+    tried = true;
+    made = MakeHeadlessContext(reason);
+  }
+  error = reason;
+  return made;
 }

@@ -16,6 +16,10 @@
 // The font, loaded by InitDemo from "data\font.jpg".
 extern uint32_t FontTexture;
 
+// The size of overlay space, in overlay units: the 640 x 480 frame.
+extern int32_t ScreenWidth;   // overlay units; never written after start-up
+extern int32_t ScreenHeight;  // overlay units; never written after start-up
+
 // One glyph box in overlay units with its cell's texture coordinates.
 struct TGlyphQuad {
   float x0, x1, top, bottom;

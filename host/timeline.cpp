@@ -6,6 +6,8 @@
 #include "engine/framebuffer.h"
 #include "engine/text.h"
 #include "engine/textures.h"
+#include "host/musicclock.h"
+#include "scenes/frame.h"
 #include "scenes/scenes.h"
 
 #include <GL/gl.h>
@@ -20,23 +22,6 @@
 std::unique_ptr<mve_genericscene> SceneTable[SceneSlotCount];
 
 int32_t MusicTime = 0;
-int32_t FrameElapsed = 999;
-int32_t FrameStep = 30;
-float TrailFactor = 0.5f;
-int32_t ScreenWidth = 640;
-int32_t ScreenHeight = 480;
-float FadeLevel = 0.0f;
-float LightVector[4] = {0, 0, 0, 0};
-
-float mve_genericscene::Progress(int32_t t) const
-{
-  if (StartTime == 0 && EndTime == 0)
-    return -1.0f;
-  if (t < StartTime || t >= EndTime)
-    return -1.0f;
-  return static_cast<float>(static_cast<double>(t - StartTime) /
-                            static_cast<double>(EndTime - StartTime));
-}
 
 namespace {
 
@@ -46,6 +31,13 @@ void PutScene(int slot, int32_t start, int32_t end)
   SceneTable[slot] = std::make_unique<TScene>();
   SceneTable[slot]->StartTime = start;
   SceneTable[slot]->EndTime = end;
+}
+
+// Scene `slot` of SceneIntervals.
+template <typename TScene>
+void PutScene(int slot)
+{
+  PutScene<TScene>(slot, SceneIntervals[slot].StartTime, SceneIntervals[slot].EndTime);
 }
 
 // The table is built before main runs, like the rest of the module state.
@@ -179,19 +171,19 @@ void BuildSceneTable()
     slot.reset();
   for (int slot = 0; slot < 20; ++slot)
     PutScene<tscene_city>(slot, 0, 0);
-  PutScene<tscene_hum>(0, 0, 48078);
-  PutScene<tscene_prefall>(1, 48078, 60096);
-  PutScene<tscene_balance>(2, 60096, 72115);
-  PutScene<tscene_fall>(3, 72115, 84143);
-  PutScene<tscene_water>(4, 84143, 108163);
-  PutScene<tscene_wobbler>(5, 108163, 132194);
-  PutScene<tscene_rush>(6, 132194, 144211);
-  PutScene<tscene_capped>(7, 144211, 156223);
-  PutScene<tscene_jump>(8, 156223, 168243);
-  PutScene<tscene_atom>(9, 168243, 180256);
-  PutScene<tscene_outro>(10, 180256, 204300);
-  PutScene<tscene_last>(11, 204300, 216119);
-  PutScene<tscene_movrik>(12, 216119, 226293);
+  PutScene<tscene_hum>(0);
+  PutScene<tscene_prefall>(1);
+  PutScene<tscene_balance>(2);
+  PutScene<tscene_fall>(3);
+  PutScene<tscene_water>(4);
+  PutScene<tscene_wobbler>(5);
+  PutScene<tscene_rush>(6);
+  PutScene<tscene_capped>(7);
+  PutScene<tscene_jump>(8);
+  PutScene<tscene_atom>(9);
+  PutScene<tscene_outro>(10);
+  PutScene<tscene_last>(11);
+  PutScene<tscene_movrik>(12);
 }
 
 void SetupViewport(int width, int height)
@@ -234,6 +226,20 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present)
   clock.Start();
 }
 
+void RenderFrame(int32_t t)
+{
+  MusicTime = t;
+  for (auto& scene : SceneTable)
+    if (scene && scene->Progress(t) != -1.0f)
+      scene->Render(t);
+}
+
+void EndFrame(int32_t elapsed)
+{
+  FrameElapsed = elapsed;
+  FrameStep = FramePace;
+}
+
 void DrawFrame(TMusicClock& clock)
 {
   const int32_t t = clock.Position();
@@ -241,21 +247,18 @@ void DrawFrame(TMusicClock& clock)
   if (t > LastFrameTime)
     std::exit(0);
 
-  for (auto& scene : SceneTable)
-    if (scene && scene->Progress(t) != -1.0f)
-      scene->Render(t);
+  RenderFrame(t);
 
-  // A poll of the clock, not a sleep: the frame ends as soon as 20 ms of
-  // music have passed since it began.
+  // A poll of the clock, not a sleep: the frame ends as soon as FramePace ms
+  // of music have passed since it began.
   int64_t elapsed;
   for (;;) {
     elapsed = static_cast<int64_t>(clock.Position()) - t;
-    if (elapsed >= 20)
+    if (elapsed >= FramePace)
       break;
     std::this_thread::yield();
   }
-  FrameElapsed = static_cast<int32_t>(elapsed);
-  FrameStep = 20;
+  EndFrame(static_cast<int32_t>(elapsed));
 }
 
 void MaskFloatingPointExceptions()

@@ -1,48 +1,33 @@
-// The timeline: the scene base class, the table of timed scenes, the one-time
-// start-up and the per-frame routine, with the frame-wide values scenes read.
+// The timeline: the table of timed scenes, the one-time start-up and the
+// per-frame routine.
 //
 // Times are signed milliseconds of music (MusicTime). The music clock is the
-// only clock; the front end (window or capture) passes it in.
+// only clock; the front end (window or capture) passes it in, or renders a
+// time directly (RenderFrame, EndFrame).
 #pragma once
 
-#include "host/musicclock.h"
+#include "scenes/intervals.h"
+#include "scenes/scene.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
 
-class mve_genericscene {
-public:
-  virtual ~mve_genericscene() = default;
-  virtual void Render(int32_t t) { (void)t; }
-  virtual void Prepare() {}
-
-  // Fraction of [StartTime, EndTime) elapsed at t, or -1 outside it and for
-  // a scene whose interval is empty (0, 0).
-  float Progress(int32_t t) const;
-
-  int32_t StartTime = 0;
-  int32_t EndTime = 0;
-};
+class TMusicClock;
 
 constexpr int SceneSlotCount = 32;
-// The music position past which the program ends itself.
-constexpr int32_t LastFrameTime = 223999;
 
+// The thirteen scenes in slots 0 to 12 (SceneIntervals), placeholder city
+// scenes in 13 to 19, the rest empty.
 extern std::unique_ptr<mve_genericscene> SceneTable[SceneSlotCount];
 
-extern int32_t MusicTime;
-extern int32_t FrameElapsed;
-extern int32_t FrameStep;
-extern float TrailFactor;
-extern int32_t ScreenWidth;
-extern int32_t ScreenHeight;
-extern float FadeLevel;
-extern float LightVector[4];
+extern int32_t MusicTime;  // ms of music of the frame being drawn; written by RenderFrame
 
-// Fills SceneTable: the thirteen scenes in slots 0 to 12, placeholder city
-// scenes in 13 to 19, the rest empty. Runs once before the program starts.
+// The music a frame is paced to, in ms.
+constexpr int32_t FramePace = 20;
+
+// Fills SceneTable. Runs once before the program starts.
 void BuildSceneTable();
 
 // The frame's GL viewport and a default 45-degree projection; scenes replace
@@ -71,9 +56,14 @@ constexpr int WarmUpFrameCount = 5;
 extern const double WarmUpFractions[WarmUpFrameCount];
 std::vector<int32_t> WarmUpTimes(const mve_genericscene& scene);
 
-// Draws the scene active at the clock's position and waits until the clock
-// has moved at least 20 ms on. Ends the process with status 0 once the music
-// has passed LastFrameTime.
+// Draws the scenes active at music time t into the frame.
+void RenderFrame(int32_t t);
+// Records for the next frame how much music the frame that began at t took
+// (FrameElapsed, FrameStep).
+void EndFrame(int32_t elapsed);
+// The live frame: RenderFrame at the clock's position, then a wait until the
+// clock has moved at least FramePace ms on, then EndFrame. Ends the process
+// with status 0 once the music has passed LastFrameTime.
 void DrawFrame(TMusicClock& clock);
 
 // All floating-point exceptions masked, round to nearest, for the whole run.

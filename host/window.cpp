@@ -3,6 +3,7 @@
 #include "engine/fatal.h"
 #include "engine/framebuffer.h"
 #include "host/freecam.h"
+#include "host/musicclock.h"
 #include "host/timeline.h"
 
 #include <SDL.h>

@@ -3,9 +3,9 @@
 #include "engine/assets.h"
 #include "engine/geox.h"
 #include "engine/effects.h"
+#include "engine/framebuffer.h"
 #include "engine/text.h"
 #include "engine/textures.h"
-#include "host/timeline.h"
 #include "scenes/steptimes.h"
 
 #include <GL/gl.h>
@@ -14,6 +14,12 @@
 #include <cmath>
 #include <string>
 #include <vector>
+
+int32_t FrameElapsed = 999;
+int32_t FrameStep = 30;
+float TrailFactor = 0.5f;
+float FadeLevel = 0.0f;
+float LightVector[4] = {0, 0, 0, 0};
 
 const TColour HazeLight = {140 / 255.0f, 130 / 255.0f, 114 / 255.0f, 1};
 const TColour HazeDark = {45 / 255.0f, 33 / 255.0f, 65 / 255.0f, 1};
@@ -527,7 +533,7 @@ void DrawWater(double q)
 void DrawFadeQuad(TColour colour, TFadeBlend blend)
 {
   MarkFrameStep(TFrameStep::Effects);
-  glViewport(0, 0, 640, 480);
+  glViewport(0, 0, FrameWidth, FrameHeight);
   glDisable(GL_DEPTH_TEST);
   glEnable(GL_BLEND);
   if (blend == TFadeBlend::Additive)
@@ -558,7 +564,7 @@ void DrawLetterboxBars()
   const float top = static_cast<float>(RoundEven(h / 8.0));
   const float bottom = static_cast<float>(RoundEven(7.0 * h / 8));
   glColor4f(1, 1, 1, 1);
-  glViewport(0, 0, 640, 480);
+  glViewport(0, 0, FrameWidth, FrameHeight);
   glDisable(GL_DEPTH_TEST);
   glColor4f(1, 1, 1, 1);
   Begin2D();

@@ -26,6 +26,15 @@
 #include <cstdint>
 #include <vector>
 
+// The frame-wide values the scene frame reads. The timeline writes the two
+// pacing values after each frame's wait; the scenes write the rest while
+// they draw, and a later frame reads them (the trail, the blur mix).
+extern int32_t FrameElapsed;   // ms of music the previous frame took; written by the timeline
+extern int32_t FrameStep;      // ms of music a frame is paced to; written by the timeline
+extern float TrailFactor;      // 0 to 1, how much of the old picture the trail keeps; written by FinishFrame
+extern float FadeLevel;        // blur mix alpha, 0 blurred to 1 sharp; written by each scene before FinishFrame
+extern float LightVector[4];   // the last light parameter handed to GL; written by BeginSceneFrame
+
 struct TColour {
   float r, g, b, a;
 };

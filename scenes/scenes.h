@@ -1,10 +1,10 @@
 // The scene classes of the timeline. Each derives from mve_genericscene and
-// adds no fields; its camera paths and other state are globals of its own
+// adds no fields; its camera paths and other state are private to its own
 // source file. Render(t) draws one frame at music time t; Prepare runs once
 // at start-up, after the assets are loaded.
 #pragma once
 
-#include "host/timeline.h"
+#include "scenes/scene.h"
 
 // Fills the slots that hold no scene; never active, but its Prepare loads
 // "data\default.camera", which must therefore exist.

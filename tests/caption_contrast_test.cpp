@@ -9,6 +9,7 @@
 #include "engine/assets.h"
 #include "engine/framebuffer.h"
 #include "engine/text.h"
+#include "host/headlessdemo.h"
 #include "host/timeline.h"
 #include "scenes/firsthalf.h"
 #include "scenes/plans.h"
@@ -196,12 +197,10 @@ std::vector<size_t> GlyphPixels(const TCaptionLine& line)
 // The frame at music time t as the demo draws it, after a frame 250 ms
 // earlier, so that no trail of another frame shows. The random generator is
 // put back afterwards, so that a second call at t jolts the view the same.
-std::vector<uint8_t> RenderFrame(int32_t t)
+std::vector<uint8_t> RenderSample(int32_t t)
 {
   const uint32_t seed = RandomSeed;
-  TScriptedClock clock;
-  clock.Script({t, t + SampleStep});
-  DrawFrame(clock);
+  RenderHeadlessFrame(t, SampleStep);
   RandomSeed = seed;
   return ReadFrame();
 }
@@ -268,9 +267,9 @@ TEST(CaptionContrast, EveryCaptionStandsOutFromWhatIsBehindIt)
       if (lines.empty())
         continue;
       FontTexture = realFont;
-      const std::vector<uint8_t> shown = RenderFrame(t);
+      const std::vector<uint8_t> shown = RenderSample(t);
       FontTexture = blankFont;
-      const std::vector<uint8_t> plain = RenderFrame(t);
+      const std::vector<uint8_t> plain = RenderSample(t);
       FontTexture = realFont;
       for (const TCaptionLine& line : lines) {
         const std::vector<size_t> glyphs = GlyphPixels(line);

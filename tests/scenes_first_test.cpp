@@ -3,6 +3,7 @@
 
 #include "engine/assets.h"
 #include "engine/textures.h"
+#include "host/timeline.h"
 #include "test_support.h"
 
 #include <GL/gl.h>

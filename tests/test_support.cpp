@@ -2,7 +2,7 @@
 
 #include "engine/framebuffer.h"
 #include "engine/headless.h"
-#include "host/timeline.h"
+#include "host/headlessdemo.h"
 
 #include <unistd.h>
 
@@ -52,15 +52,7 @@ void WriteText(const std::string& path, const std::string& text)
 
 bool UseHeadlessContext(std::string& error)
 {
-  static bool tried = false;
-  static bool ok = false;
-  static std::string reason;
-  if (!tried) {
-    tried = true;
-    ok = CreateHeadlessContext(reason);
-  }
-  error = reason;
-  return ok;
+  return CreateHeadlessContext(error);
 }
 
 bool UseStartedDemo(std::string& error)
@@ -71,18 +63,10 @@ bool UseStartedDemo(std::string& error)
   if (!tried) {
     tried = true;
     const char* content = std::getenv("MVRK_TEST_CONTENT");
-    if (!content || !std::filesystem::exists(std::string(content) + "/data")) {
+    if (!content || !std::filesystem::exists(std::string(content) + "/data"))
       reason = "no generated content (MVRK_TEST_CONTENT is set by ctest)";
-    } else if (UseHeadlessContext(reason)) {
-      if (::chdir(content) != 0) {
-        reason = std::string("cannot enter ") + content;
-      } else {
-        static TScriptedClock clock;
-        SetupViewport(640, 480);
-        InitDemo(clock, [] {});
-        ok = true;
-      }
-    }
+    else
+      ok = StartHeadlessDemo(content, [] {}, reason);
   }
   error = reason;
   return ok;

@@ -4,6 +4,8 @@
 #include "engine/camera.h"
 #include "engine/effects.h"
 #include "engine/textures.h"
+#include "host/musicclock.h"
+#include "scenes/frame.h"
 #include "test_support.h"
 
 #include <GL/gl.h>

@@ -5,8 +5,8 @@
 #include "sheet.h"
 
 #include "engine/framebuffer.h"
-#include "engine/headless.h"
 #include "engine/paths.h"
+#include "host/headlessdemo.h"
 #include "host/timeline.h"
 
 #include <unistd.h>
@@ -168,9 +168,10 @@ int main(int argc, char** argv)
     *path = Absolute(*path);
   if (options.Frames.empty() && options.Video.empty() && options.Startup.empty() && options.Sheet.empty())
     FailUsage("nothing to write: give --frames, --video, --startup or --sheet");
+  // The content directory is entered first: the soundtrack is checked before
+  // the long start-up.
   if (::chdir(options.Data.c_str()) != 0)
     Fail("cannot enter the content directory " + options.Data + ": " + std::strerror(errno));
-
   std::string soundtrack;
   if (!options.Video.empty()) {
     soundtrack = Absolute(ResolvePath("data\\soundtrack.ogg"));
@@ -184,21 +185,17 @@ int main(int argc, char** argv)
   if (!options.Frames.empty() && ::access(options.Frames.c_str(), W_OK) != 0)
     Fail(options.Frames + ": " + std::strerror(errno));
 
-  MaskFloatingPointExceptions();
-  std::string error;
-  if (!CreateHeadlessContext(error))
-    Fail("no headless GL context: " + error);
-
   const auto started = std::chrono::steady_clock::now();
   std::vector<uint8_t> frame;
-  SetupViewport(FrameWidth, FrameHeight);
-  TScriptedClock clock;
-  InitDemo(clock, [&] {
+  std::string error;
+  const bool startedUp = StartHeadlessDemo(".", [&] {
     if (options.Startup.empty())
       return;
     ReadFramePixels(frame);
     SavePng(options.Startup, frame, FrameWidth, FrameHeight);
-  });
+  }, error);
+  if (!startedUp)
+    Fail(error);
   const double startup =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::fprintf(stderr, "start-up took %.2f s\n", startup);
@@ -210,8 +207,7 @@ int main(int argc, char** argv)
   auto lastReport = std::chrono::steady_clock::now();
   for (int64_t t = options.From; t <= options.To; t += options.Step) {
     const int32_t time = static_cast<int32_t>(t);
-    clock.Script({time, static_cast<int32_t>(time + options.Step)});
-    DrawFrame(clock);
+    RenderHeadlessFrame(time, options.Step);
     ReadFramePixels(frame);
     if (!options.Frames.empty()) {
       char name[32];

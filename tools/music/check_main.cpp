@@ -3,7 +3,7 @@
 // at the end, a steady level, drum hits on the beat-shake steps of the rush
 // and atom scenes, and clear changes at the scene boundaries. Prints one
 // line per check and exits with 1 if any fails.
-#include "host/timeline.h"
+#include "scenes/intervals.h"
 #include "tools/music/analysis.h"
 #include "tools/music/oggvorbis.h"
 #include "tools/usage.h"
@@ -16,12 +16,9 @@
 
 namespace {
 
-// The scenes' slots in the timeline.
+// The scenes' slots in SceneIntervals.
 enum TSlot { Hum = 0, Prefall, Balance, Fall, Water, Wobbler, Rush, Capped,
              Jump, Atom, Outro, Last, Movrik };
-const char* const SlotNames[] = {"hum",  "prefall", "balance", "fall",  "water",
-                                 "wobbler", "rush", "capped",  "jump",  "atom",
-                                 "outro", "last",  "movrik"};
 
 // The music may fade from here on; the program ends at 224 s.
 constexpr double FadeFrom = 219.0;
@@ -48,8 +45,8 @@ std::string Format(const char* format, TArgs... args)
   return text;
 }
 
-double StartOf(int slot) { return SceneTable[slot]->StartTime / 1000.0; }
-double EndOf(int slot) { return SceneTable[slot]->EndTime / 1000.0; }
+double StartOf(int slot) { return SceneIntervals[slot].StartTime / 1000.0; }
+double EndOf(int slot) { return SceneIntervals[slot].EndTime / 1000.0; }
 
 // Within the scene, the strongest low-band onsets, one for every beat-shake
 // step, must each lie within 10 ms of such a step (start + k · length / 128
@@ -84,7 +81,7 @@ void CheckShakeOnsets(const TDecodedAudio& audio, int slot)
   Report(misplaced == 0 && covered == long(shakes.size()),
          Format("%s: the %zu strongest low onsets lie on %ld of %zu shake steps, "
                 "%d off them, worst %.1f ms away",
-                SlotNames[slot], onsets.size(), covered, shakes.size(),
+                SceneIntervals[slot].Name, onsets.size(), covered, shakes.size(),
                 misplaced, worst * 1000.0));
 }
 
@@ -115,7 +112,7 @@ void CheckBoundary(const TBandProfile& profile, int slotAfter)
   Report(change > inside,
          Format("boundary %s/%s at %.3f s: change %.1f dB, largest inside "
                 "%.1f dB (at %.3f s)",
-                SlotNames[slotAfter - 1], SlotNames[slotAfter], boundary,
+                SceneIntervals[slotAfter - 1].Name, SceneIntervals[slotAfter].Name, boundary,
                 change, inside, where));
 }
 
@@ -162,7 +159,7 @@ int main(int argc, char** argv)
     // The opening builds up over its first half; its second half counts.
     const double from = slot == Hum ? EndOf(Hum) / 2 : StartOf(slot);
     const double l = IntegratedLoudness(audio, from, EndOf(slot));
-    std::printf("     %-8s %6.1f LUFS\n", SlotNames[slot], l);
+    std::printf("     %-8s %6.1f LUFS\n", SceneIntervals[slot].Name, l);
     loudest = std::max(loudest, l);
     quietest = std::min(quietest, l);
   }

@@ -1,5 +1,6 @@
 #include "tools/music/score.h"
 
+#include "scenes/intervals.h"
 #include "tools/music/dsp.h"
 
 #include <algorithm>
@@ -11,18 +12,11 @@
 
 namespace {
 
-// The scenes' intervals of the timeline and the bars the music gives each:
-// bars of about 1502 ms (160 beats a minute), except the last two scenes,
-// whose lengths give 1477 ms and 1453 ms.
-const TSection Sections[] = {
-    {"hum", 0, 48078, 32},           {"prefall", 48078, 60096, 8},
-    {"balance", 60096, 72115, 8},    {"fall", 72115, 84143, 8},
-    {"water", 84143, 108163, 16},    {"wobbler", 108163, 132194, 16},
-    {"rush", 132194, 144211, 8},     {"capped", 144211, 156223, 8},
-    {"jump", 156223, 168243, 8},     {"atom", 168243, 180256, 8},
-    {"outro", 180256, 204300, 16},   {"last", 204300, 216119, 8},
-    {"movrik", 216119, 226293, 7}};
-constexpr int SectionCount = 13;
+// The bars the music gives each scene of SceneIntervals: bars of about
+// 1502 ms (160 beats a minute), except the last two scenes, whose lengths
+// give 1477 ms and 1453 ms.
+const int SectionBars[SceneCount] = {32, 8, 8, 8, 16, 16, 8, 8, 8, 8, 16, 8, 7};
+constexpr int SectionCount = SceneCount;
 
 // A chord: the bass root (MIDI, around octave 2) and four voiced tones.
 struct TChord {
@@ -582,7 +576,12 @@ double TSection::At(double bar) const
 
 std::vector<TSection> ScoreSections()
 {
-  return std::vector<TSection>(std::begin(Sections), std::end(Sections));
+  std::vector<TSection> sections;
+  for (int i = 0; i < SceneCount; ++i) {
+    const TSceneInterval& scene = SceneIntervals[i];
+    sections.push_back({scene.Name, scene.StartTime, scene.EndTime, SectionBars[i]});
+  }
+  return sections;
 }
 
 std::vector<TNote> ComposeScore()

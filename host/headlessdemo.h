@@ -1,0 +1,20 @@
+// The demo without a window or an audio device, for the capture tool, the
+// benchmark and the tests: the same start-up as the window's, then frames
+// rendered at whatever music times the caller names.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Enters the content directory, masks floating-point exceptions, makes the
+// headless GL context current, sets the frame's viewport and runs InitDemo;
+// present is called once the "PRERENDERING..." screen is drawn. Returns false
+// with a reason when a step fails. Call it once per process.
+bool StartHeadlessDemo(const std::string& contentDir, const std::function<void()>& present,
+                       std::string& error);
+
+// Renders the frame at music time t as the live loop would with a clock that
+// moved step ms while it drew: the next frame's trail sees a frame of
+// max(step, FramePace) ms, as the pacing wait never ends a frame sooner.
+void RenderHeadlessFrame(int32_t t, int32_t step);
