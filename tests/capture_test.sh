@@ -42,6 +42,23 @@ if command -v ffmpeg > /dev/null; then
   [ "$frames" -eq 50 ] || fail "video has $frames frames, not 50"
 fi
 
+# --fps: frame k at round(k * 1000 / N) ms, named by its music time; --size
+# scales the PNG frames (and the video) to fit, 4:3 kept inside black bars.
+"$CAPTURE" --data "$CONTENT" --from 50000 --to 50070 --fps 60 --size 1920x1080 --frames "$OUT/fps" \
+  2> "$OUT/log" || { cat "$OUT/log"; fail "--fps 60 --size 1920x1080 frames"; }
+names=$(ls "$OUT/fps" | tr '\n' ' ')
+[ "$names" = "050000.png 050017.png 050033.png 050050.png 050067.png " ] || fail "--fps 60 frames: $names"
+header=$(od -An -tx1 -j16 -N10 "$OUT/fps/050033.png" | tr -d ' \n')
+[ "$header" = "00000780000004380802" ] || fail "scaled frame is not a 1920 x 1080 RGB PNG ($header)"
+
+if command -v ffmpeg > /dev/null; then
+  "$CAPTURE" --data "$CONTENT" --from 100000 --to 100990 --fps 60 --size 1440x1080 --video "$OUT/fps.mp4" \
+    2> "$OUT/log" || { cat "$OUT/log"; fail "--fps 60 video"; }
+  info=$(ffprobe -v error -select_streams v -count_frames \
+    -show_entries stream=width,height,r_frame_rate,nb_read_frames -of csv=p=0 "$OUT/fps.mp4")
+  [ "$info" = "1440,1080,60/1,60" ] || fail "--fps 60 --size 1440x1080 video is $info"
+fi
+
 # Bad arguments end with a clear message; a command line that cannot be read
 # gets status 2 and the usage, a failure of the work status 1.
 while IFS='|' read -r status args message; do
@@ -58,6 +75,12 @@ done <<CASES
 2|--data $CONTENT --from abc --sheet $OUT/x.png|whole number of milliseconds
 2|--data $CONTENT|nothing to write
 2|--data $CONTENT --bogus 1|unknown option
+2|--data $CONTENT --fps 0 --sheet $OUT/x.png|--fps takes a whole number
+2|--data $CONTENT --fps 60x --sheet $OUT/x.png|--fps takes a whole number
+2|--data $CONTENT --fps 60 --step 10 --sheet $OUT/x.png|give --step or --fps, not both
+2|--data $CONTENT --size 1440 --sheet $OUT/x.png|--size takes WIDTHxHEIGHT
+2|--data $CONTENT --size 8x6 --sheet $OUT/x.png|--size takes WIDTHxHEIGHT
+2|--data $CONTENT --size 1441x1080 --video $OUT/x.mp4|the video needs an even --size
 2|--data $CONTENT --sheet|--sheet needs a value
 1|--data $OUT/missing --sheet $OUT/x.png|cannot enter the content directory
 1|--data $OUT --to 100 --sheet $OUT/x.png|font.jpg

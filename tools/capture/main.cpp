@@ -1,6 +1,7 @@
-// Renders the demo headless, with no window and no audio device, on a music
-// clock that advances exactly --step ms per frame. Frames go to PNG files, a
+// Renders the demo headless, with no window and no audio device, at music
+// times --step ms apart or --fps frames a second. Frames go to PNG files, a
 // video (through ffmpeg, with the soundtrack) or a contact sheet.
+#include "frames.h"
 #include "png.h"
 #include "sheet.h"
 
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -29,6 +31,9 @@ struct TOptions {
   int32_t From = 0;
   int32_t To = LastFrameTime;
   int32_t Step = 20;
+  int Fps = 0;  // 0: frames --step ms apart
+  int Width = FrameWidth;   // of the video and the PNG frames
+  int Height = FrameHeight;
   std::string Frames;
   std::string Video;
   std::string Startup;
@@ -36,10 +41,13 @@ struct TOptions {
 };
 
 const char* const Usage =
-    "usage: mvrk_capture [--data DIR] [--from MS] [--to MS] [--step MS]\n"
-    "                    [--frames DIR] [--video FILE] [--startup FILE] [--sheet FILE]\n"
+    "usage: mvrk_capture [--data DIR] [--from MS] [--to MS] [--step MS | --fps N]\n"
+    "                    [--size WxH] [--frames DIR] [--video FILE] [--startup FILE]\n"
+    "                    [--sheet FILE]\n"
     "Renders the demo headless at music times from, from + step, ... up to to\n"
-    "(at most 223999).\n";
+    "(at most 223999), or with --fps N frame k at round(from + k * 1000 / N) ms\n"
+    "and a video of N frames a second. --size scales the frames and the video\n"
+    "(Lanczos) to fit WxH, 4:3 kept, black bars where the ratio differs.\n";
 
 [[noreturn]] void Fail(const std::string& message)
 {
@@ -62,28 +70,49 @@ void MakeFolder(const std::string& folder)
     Fail(folder + ": cannot create the folder: " + error.message());
 }
 
-bool ParseTime(const char* text, int32_t& value)
+// A whole number in [0, limit] that fills text up to stop (or its end).
+bool ParseNumber(const char* text, long limit, int32_t& value, char stop = '\0')
 {
   char* end = nullptr;
   errno = 0;
   const long parsed = std::strtol(text, &end, 10);
-  if (errno != 0 || end == text || *end != '\0' || parsed < 0 || parsed > 100000000)
+  if (errno != 0 || end == text || *end != stop || parsed < 0 || parsed > limit ||
+      !std::isdigit(static_cast<unsigned char>(text[0])))
     return false;
   value = static_cast<int32_t>(parsed);
+  return true;
+}
+
+bool ParseTime(const char* text, int32_t& value)
+{
+  return ParseNumber(text, 100000000, value);
+}
+
+// "WxH", each side 16 to 8192 pixels.
+bool ParseSize(const char* text, int& width, int& height)
+{
+  const char* x = std::strchr(text, 'x');
+  int32_t w = 0;
+  int32_t h = 0;
+  if (!x || !ParseNumber(text, 8192, w, 'x') || !ParseNumber(x + 1, 8192, h) || w < 16 || h < 16)
+    return false;
+  width = w;
+  height = h;
   return true;
 }
 
 TOptions ParseOptions(int argc, char** argv)
 {
   TOptions options;
+  bool stepGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string flag = argv[i];
     if (flag == "--help" || flag == "-h") {
       std::fputs(Usage, stdout);
       std::exit(0);
     }
-    static const char* const Known[] = {"--data", "--frames", "--video", "--startup",
-                                        "--sheet",  "--from",   "--to",    "--step"};
+    static const char* const Known[] = {"--data", "--frames", "--video", "--startup", "--sheet",
+                                        "--from", "--to",     "--step",  "--fps",     "--size"};
     if (std::find(std::begin(Known), std::end(Known), flag) == std::end(Known))
       FailUsage("unknown option " + flag);
     if (i + 1 >= argc)
@@ -104,13 +133,25 @@ TOptions ParseOptions(int argc, char** argv)
       time = &options.From;
     else if (flag == "--to")
       time = &options.To;
-    else if (flag == "--step")
+    else if (flag == "--step") {
       time = &options.Step;
+      stepGiven = true;
+    }
+    else if (flag == "--fps" && (!ParseNumber(value, 1000, options.Fps) || options.Fps < 1))
+      FailUsage(std::string("--fps takes a whole number of frames a second from 1 to 1000, not \"") +
+                value + "\"");
+    else if (flag == "--size" && !ParseSize(value, options.Width, options.Height))
+      FailUsage(std::string("--size takes WIDTHxHEIGHT, each 16 to 8192, not \"") + value + "\"");
     if (time && !ParseTime(value, *time))
       FailUsage(flag + " takes a whole number of milliseconds, not \"" + value + "\"");
   }
   if (options.Step < 1)
     FailUsage("--step must be at least 1 ms");
+  if (stepGiven && options.Fps > 0)
+    FailUsage("give --step or --fps, not both");
+  if (!options.Video.empty() && (options.Width % 2 || options.Height % 2))
+    FailUsage("the video needs an even --size, not " + std::to_string(options.Width) + "x" +
+              std::to_string(options.Height));
   if (options.To > LastFrameTime)
     options.To = LastFrameTime;
   if (options.From > options.To)
@@ -135,24 +176,41 @@ void SavePng(const std::string& path, const std::vector<uint8_t>& rgb, int width
     Fail(path + ": " + error);
 }
 
+// A frame as PNG, scaled to the --size asked for.
+void SaveFrame(const TOptions& options, const std::string& path, const std::vector<uint8_t>& rgb)
+{
+  if (options.Width == FrameWidth && options.Height == FrameHeight)
+    SavePng(path, rgb, FrameWidth, FrameHeight);
+  else
+    SavePng(path, ScaleFrameToFit(rgb, FrameWidth, FrameHeight, options.Width, options.Height),
+            options.Width, options.Height);
+}
+
 // ffmpeg reading raw RGB frames on its standard input and the soundtrack
-// from the first frame's time on.
-FILE* OpenVideo(const TOptions& options, const std::string& soundtrack)
+// from the first frame's time on, scaling with its Lanczos filter into the
+// same rectangle ScaleFrameToFit uses for the PNG frames.
+FILE* OpenVideo(const TOptions& options, const std::string& soundtrack, size_t frameCount)
 {
   if (std::system("command -v ffmpeg > /dev/null 2>&1") != 0)
     Fail("--video needs ffmpeg, which is not installed");
-  char rate[32];
-  std::snprintf(rate, sizeof rate, "%d/%d", 1000, options.Step);
-  char offset[32];
-  std::snprintf(offset, sizeof offset, "%.3f", options.From / 1000.0);
-  char length[32];
-  std::snprintf(length, sizeof length, "%.3f",
-                ((options.To - options.From) / options.Step + 1) * options.Step / 1000.0);
-  const std::string command = std::string("ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24 -s 640x480 -r ") +
-                              rate + " -i - -ss " + offset + " -i '" + soundtrack +
-                              "' -map 0:v -map 1:a -t " + length +
-                              " -c:v libx264 -preset veryfast -crf 20 -pix_fmt yuv420p -c:a aac -b:a 192k '" +
-                              options.Video + "'";
+  const TFrameRate rate = CaptureRate(options.Step, options.Fps);
+  char text[256];
+  std::string command = "ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24";
+  std::snprintf(text, sizeof text, " -s %dx%d -r %d/%d -i - -ss %.3f -i '", FrameWidth,
+                FrameHeight, rate.Frames, rate.Seconds, options.From / 1000.0);
+  command += text + soundtrack + "'";
+  std::snprintf(text, sizeof text, " -map 0:v -map 1:a -t %.3f",
+                static_cast<double>(frameCount) * rate.Seconds / rate.Frames);
+  command += text;
+  if (options.Width != FrameWidth || options.Height != FrameHeight) {
+    const TFitRect fit = FitFrameToWindow(options.Width, options.Height);
+    std::snprintf(text, sizeof text, " -vf scale=%d:%d:flags=lanczos,pad=%d:%d:%d:%d:black",
+                  fit.width, fit.height, options.Width, options.Height, fit.x,
+                  options.Height - fit.y - fit.height);
+    command += text;
+  }
+  command += " -c:v libx264 -preset veryfast -crf 20 -pix_fmt yuv420p -c:a aac -b:a 192k '" +
+             options.Video + "'";
   FILE* pipe = ::popen(command.c_str(), "w");
   if (!pipe)
     Fail("cannot start ffmpeg");
@@ -192,7 +250,7 @@ int main(int argc, char** argv)
     if (options.Startup.empty())
       return;
     ReadFramePixels(frame);
-    SavePng(options.Startup, frame, FrameWidth, FrameHeight);
+    SaveFrame(options, options.Startup, frame);
   }, error);
   if (!startedUp)
     Fail(error);
@@ -200,19 +258,25 @@ int main(int argc, char** argv)
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::fprintf(stderr, "start-up took %.2f s\n", startup);
 
-  FILE* video = options.Video.empty() ? nullptr : OpenVideo(options, soundtrack);
+  const std::vector<int32_t> times =
+      CaptureTimes(options.From, options.To, options.Step, options.Fps);
+  FILE* video = options.Video.empty() ? nullptr : OpenVideo(options, soundtrack, times.size());
   TContactSheet sheet(FrameWidth, FrameHeight, 4, 6);
-  const int64_t total = (options.To - options.From) / options.Step + 1;
+  const int64_t total = static_cast<int64_t>(times.size());
   int64_t done = 0;
   auto lastReport = std::chrono::steady_clock::now();
-  for (int64_t t = options.From; t <= options.To; t += options.Step) {
-    const int32_t time = static_cast<int32_t>(t);
-    RenderHeadlessFrame(time, options.Step);
+  for (size_t k = 0; k < times.size(); ++k) {
+    const int32_t time = times[k];
+    // The music up to the next frame; the last frame takes its predecessor's.
+    const int32_t step = k + 1 < times.size() ? times[k + 1] - time
+                         : k > 0              ? time - times[k - 1]
+                                              : options.Step;
+    RenderHeadlessFrame(time, step);
     ReadFramePixels(frame);
     if (!options.Frames.empty()) {
       char name[32];
       std::snprintf(name, sizeof name, "/%06d.png", time);
-      SavePng(options.Frames + name, frame, FrameWidth, FrameHeight);
+      SaveFrame(options, options.Frames + name, frame);
     }
     if (video && std::fwrite(frame.data(), 1, frame.size(), video) != frame.size())
       Fail("ffmpeg stopped taking frames (" + options.Video + ")");
