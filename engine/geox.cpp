@@ -210,11 +210,6 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path)
   FatalFileError(path, error);
 }
 
-char UpperAscii(char c)
-{
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 }  // namespace
 
 bool ParseGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std::string& error)
@@ -358,10 +353,8 @@ bool ParseGeoxList(const uint8_t* bytes, size_t size, std::vector<std::string>& 
     size_t length = end - start;
     if (length > 0 && bytes[start + length - 1] == '\r')
       --length;
-    std::string line(reinterpret_cast<const char*>(bytes + start), length);
-    for (char& c : line)
-      c = UpperAscii(c);
-    lines.push_back(std::move(line));
+    lines.push_back(
+        UpperCaseAscii(std::string(reinterpret_cast<const char*>(bytes + start), length)));
     start = end + 1;
   }
 

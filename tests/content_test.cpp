@@ -56,10 +56,7 @@ std::vector<uint8_t> Bytes(const std::string& name)
 bool ReadModel(const std::string& name, TGeoxData& model, std::string& error)
 {
   const std::vector<uint8_t> bytes = Bytes(name);
-  std::string upper = name;
-  for (char& c : upper)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  if (upper.find(".TEXTGEOX") != std::string::npos)
+  if (UpperCaseAscii(name).find(".TEXTGEOX") != std::string::npos)
     return ParseTextGeoxFile(bytes.data(), bytes.size(), model, error);
   return ParseGeoxFile(bytes.data(), bytes.size(), model, error);
 }
