@@ -1,5 +1,6 @@
 #include "engine/geox.h"
 
+#include "engine/bytes.h"
 #include "engine/fatal.h"
 #include "engine/paths.h"
 
@@ -9,7 +10,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 
 const char* const GeoxCorruptedMessage = "CORRUPTED GEOX FILE!!!";
@@ -27,25 +27,6 @@ constexpr uint64_t MinTextVertexBytes = 9;
 constexpr uint64_t MinTextFaceBytes = 5;
 constexpr uint64_t MinMapPairBytes = 3;
 constexpr uint64_t MinMapFaceBytes = 5;
-
-uint32_t ReadU32(const uint8_t* p)
-{
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-int32_t ReadI32(const uint8_t* p)
-{
-  return static_cast<int32_t>(ReadU32(p));
-}
-
-float ReadF32(const uint8_t* p)
-{
-  const uint32_t bits = ReadU32(p);
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
 
 bool IndexInModel(int32_t index, int32_t vertexCount)
 {

@@ -1,5 +1,6 @@
 #include "engine/geox.h"
 
+#include "engine/bytes.h"
 #include "test_support.h"
 
 #include <GL/gl.h>
@@ -23,32 +24,18 @@ struct TFileFace {
   int32_t a, b, c;
 };
 
-void PutI32(std::vector<uint8_t>& bytes, int32_t value)
-{
-  const uint32_t bits = static_cast<uint32_t>(value);
-  for (int k = 0; k < 4; ++k)
-    bytes.push_back(static_cast<uint8_t>(bits >> (8 * k)));
-}
-
-void PutF32(std::vector<uint8_t>& bytes, float value)
-{
-  int32_t bits;
-  std::memcpy(&bits, &value, 4);
-  PutI32(bytes, bits);
-}
-
 std::vector<uint8_t> BinaryGeox(const std::vector<TFileVertex>& vertices,
                                 const std::vector<TFileFace>& faces)
 {
   std::vector<uint8_t> bytes;
-  PutI32(bytes, static_cast<int32_t>(vertices.size()));
-  PutI32(bytes, static_cast<int32_t>(faces.size()));
+  AppendI32(bytes, static_cast<int32_t>(vertices.size()));
+  AppendI32(bytes, static_cast<int32_t>(faces.size()));
   for (const TFileVertex& v : vertices)
     for (float value : {v.x, v.z, v.y, v.u, v.v})
-      PutF32(bytes, value);
+      AppendF32(bytes, value);
   for (const TFileFace& f : faces)
     for (int32_t index : {f.a, f.b, f.c})
-      PutI32(bytes, index);
+      AppendI32(bytes, index);
   return bytes;
 }
 
@@ -202,8 +189,8 @@ TEST(GeoxLoader, HostileBinaryFilesAreRefusedBeforeAllocating)
 {
   auto header = [](int32_t nv, int32_t nf) {
     std::vector<uint8_t> bytes;
-    PutI32(bytes, nv);
-    PutI32(bytes, nf);
+    AppendI32(bytes, nv);
+    AppendI32(bytes, nf);
     return bytes;
   };
   std::vector<uint8_t> claimsTwoBillion = header(2000000000, 0);
