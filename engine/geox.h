@@ -1,6 +1,6 @@
 // Geox triangle models: the binary ".geox" and text ".textgeox" model files,
 // ".map" texture-coordinate files, the per-directory "geometry.list", normals
-// and immediate-mode drawing.
+// and drawing.
 //
 // Files store x, then the model's z, then the model's y: the readers swap the
 // second and third coordinate so that y is the scenes' up axis. Binary values
@@ -11,9 +11,16 @@
 // false with a reason and leave the model unchanged. The Load* functions read
 // the file (the name goes through ResolvePath, so backslashes and any letter
 // case work) and end the process with a fatal error on any failure: a face
-// index outside the model reports exactly GeoxCorruptedMessage. The Draw*
-// functions issue only glBegin, glNormal3f, glTexCoord2f, glVertex3f and
-// glEnd, so they may be compiled into a display list.
+// index outside the model reports exactly GeoxCorruptedMessage.
+//
+// The Draw* functions draw from client vertex arrays (glDrawArrays or
+// glDrawRangeElements between glPushClientAttrib and glPopClientAttrib), so
+// the client array state is left as it was found. They bind no texture and
+// set no other state, and leave the current normal and texture coordinate
+// undefined: the caller sets texture, lighting, colour and texture-coordinate
+// generation first. The arrays are read during the call, so a draw may be
+// compiled into a display list, which keeps the vertices. A model without
+// faces issues no GL call.
 #pragma once
 
 #include <cstddef>
@@ -90,9 +97,9 @@ void ComputeFaceNormals(TGeoxData& model);
 // vertices get (0, 0, 0). Needs the face normals.
 void ComputeVertexNormals(TGeoxData& model);
 
-// One GL_TRIANGLES batch, faces in order, corners a, b, c. Per face: the face
-// normal if withFaceNormals. Per corner: the vertex normal if
-// withVertexNormals, then (u, v) if withTexCoords, then the position.
+// One GL_TRIANGLES draw, faces in order, corners a, b, c. Every corner has its
+// position, (u, v) if withTexCoords, and a normal if either normal option is
+// set: its vertex normal with withVertexNormals, else its face's normal.
 void DrawGeox(const TGeoxData& model, bool withTexCoords, bool withFaceNormals,
               bool withVertexNormals);
 void DrawGeoxPlain(const TGeoxData& model);     // positions only

@@ -604,6 +604,9 @@ TEST(GeoxDrawing, EmitsTheChosenAttributesPerFaceAndCorner)
     c.draw(model);
     glEndList();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << c.what;
+    // The client array state is put back as it was: all arrays off.
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_NORMAL_ARRAY, GL_TEXTURE_COORD_ARRAY})
+      EXPECT_FALSE(glIsEnabled(array)) << c.what << " left array " << array << " on";
     const std::function<void()> ways[] = {[&] { c.draw(model); }, [&] { glCallList(list); }};
     for (int way = 0; way < 2; ++way) {
       SCOPED_TRACE(std::string(c.what) + (way ? " from a display list" : " directly"));
