@@ -44,7 +44,7 @@ bool CheckFace(const GeoxFace& face, int32_t vertexCount, std::string& error)
 {
   if (FaceInModel(face, vertexCount))
     return true;
-  error = GeoxCorruptedMessage;
+  error = "face index outside the model";
   return false;
 }
 
@@ -182,10 +182,13 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path)
   return bytes;
 }
 
-[[noreturn]] void FailModel(const std::string& path, const std::string& error)
+// A face outside the model shows only the fixed message (standard error still
+// gets the file and the reason); any other failure names the file.
+[[noreturn]] void FailModel(const std::string& path, TGeoxFailure failure,
+                            const std::string& error)
 {
-  if (error == GeoxCorruptedMessage) {
-    std::fprintf(stderr, "%s: face index outside the model\n", path.c_str());
+  if (failure == TGeoxFailure::FaceOutsideModel) {
+    std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
     FatalMessage(GeoxCorruptedMessage, "Error");
   }
   FatalFileError(path, error);
@@ -193,23 +196,24 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path)
 
 }  // namespace
 
-bool ParseGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std::string& error)
+TGeoxFailure ParseGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model,
+                           std::string& error)
 {
   if (size < GeoxHeaderBytes) {
     error = "file of " + std::to_string(size) + " bytes is too short for the header";
-    return false;
+    return TGeoxFailure::Malformed;
   }
   const int32_t vertexCount = ReadI32(bytes);
   const int32_t faceCount = ReadI32(bytes + 4);
   if (!CheckCounts(vertexCount, faceCount, error))
-    return false;
+    return TGeoxFailure::Malformed;
   const uint64_t needed = GeoxHeaderBytes + GeoxVertexBytes * static_cast<uint64_t>(vertexCount) +
                           GeoxFaceBytes * static_cast<uint64_t>(faceCount);
   if (size < needed) {
     error = "file of " + std::to_string(size) + " bytes is too short for " +
             std::to_string(vertexCount) + " vertices and " + std::to_string(faceCount) +
             " faces (" + std::to_string(needed) + " bytes)";
-    return false;
+    return TGeoxFailure::Malformed;
   }
 
   TGeoxData loaded;
@@ -226,31 +230,32 @@ bool ParseGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std::str
     face.c = ReadI32(p + 8);
     p += GeoxFaceBytes;
     if (!CheckFace(face, vertexCount, error))
-      return false;
+      return TGeoxFailure::FaceOutsideModel;
   }
   ReplaceModel(model, loaded);
-  return true;
+  return TGeoxFailure::None;
 }
 
-bool ParseTextGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std::string& error)
+TGeoxFailure ParseTextGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model,
+                               std::string& error)
 {
   TTextReader reader(bytes, size);
   int32_t vertexCount;
   int32_t faceCount;
   if (!reader.ReadInt(vertexCount, error))
-    return false;
+    return TGeoxFailure::Malformed;
   reader.SkipLine();
   if (!reader.ReadInt(faceCount, error))
-    return false;
+    return TGeoxFailure::Malformed;
   reader.SkipLine();
   if (!CheckCounts(vertexCount, faceCount, error))
-    return false;
+    return TGeoxFailure::Malformed;
   const uint64_t needed = MinTextVertexBytes * static_cast<uint64_t>(vertexCount) +
                           MinTextFaceBytes * static_cast<uint64_t>(faceCount);
   if (reader.Remaining() < needed) {
     error = "file is too short for " + std::to_string(vertexCount) + " vertices and " +
             std::to_string(faceCount) + " faces";
-    return false;
+    return TGeoxFailure::Malformed;
   }
 
   TGeoxData loaded;
@@ -259,19 +264,19 @@ bool ParseTextGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std:
     float values[5];
     for (float& value : values)
       if (!reader.ReadFloat(value, error))
-        return false;
+        return TGeoxFailure::Malformed;
     reader.SkipLine();
     StoreVertex(vertex, values[0], values[1], values[2], values[3], values[4]);
   }
   for (GeoxFace& face : loaded.Faces) {
     if (!reader.ReadInt(face.a, error) || !reader.ReadInt(face.b, error) ||
         !reader.ReadInt(face.c, error))
-      return false;
+      return TGeoxFailure::Malformed;
     if (!CheckFace(face, vertexCount, error))
-      return false;
+      return TGeoxFailure::FaceOutsideModel;
   }
   ReplaceModel(model, loaded);
-  return true;
+  return TGeoxFailure::None;
 }
 
 bool ParseGeoxMap(const uint8_t* bytes, size_t size, TGeoxData& model, std::string& error)
@@ -359,16 +364,18 @@ void LoadGeoxFile(TGeoxData& model, const std::string& path)
 {
   const std::vector<uint8_t> bytes = ReadWholeFile(path);
   std::string error;
-  if (!ParseGeoxFile(bytes.data(), bytes.size(), model, error))
-    FailModel(path, error);
+  const TGeoxFailure failure = ParseGeoxFile(bytes.data(), bytes.size(), model, error);
+  if (failure != TGeoxFailure::None)
+    FailModel(path, failure, error);
 }
 
 void LoadTextGeoxFile(TGeoxData& model, const std::string& path)
 {
   const std::vector<uint8_t> bytes = ReadWholeFile(path);
   std::string error;
-  if (!ParseTextGeoxFile(bytes.data(), bytes.size(), model, error))
-    FailModel(path, error);
+  const TGeoxFailure failure = ParseTextGeoxFile(bytes.data(), bytes.size(), model, error);
+  if (failure != TGeoxFailure::None)
+    FailModel(path, failure, error);
 }
 
 void LoadGeoxMap(TGeoxData& model, const std::string& path)

@@ -7,11 +7,13 @@
 // are little-endian. A face's winding fixes its normal: a, b, c counter-
 // clockwise seen from the front gives a normal towards the viewer.
 //
-// The Parse* functions read bytes and touch no GL; on failure they return
-// false with a reason and leave the model unchanged. The Load* functions read
-// the file (the name goes through ResolvePath, so backslashes and any letter
-// case work) and end the process with a fatal error on any failure: a face
-// index outside the model reports exactly GeoxCorruptedMessage.
+// The Parse* functions read bytes and touch no GL; on failure they give a
+// reason for people and leave the model unchanged, and the two model parsers
+// also say which kind of failure it was. The Load* functions read the file
+// (the name goes through ResolvePath, so backslashes and any letter case
+// work) and end the process with a fatal error on any failure: a face index
+// outside the model shows exactly GeoxCorruptedMessage, anything else names
+// the file and the reason.
 //
 // The Draw* functions draw from client vertex arrays (glDrawArrays or
 // glDrawRangeElements between glPushClientAttrib and glPopClientAttrib), so
@@ -58,12 +60,22 @@ struct TGeoxScene {
   std::vector<std::string> Names;      // GeoxObjectName of each line
 };
 
-// The reason given, and shown on its own, for a face index that is negative
-// or not below the model's VertexCount.
+// The message shown on its own, instead of the file and the reason, for a
+// face index that is negative or not below the model's VertexCount.
 extern const char* const GeoxCorruptedMessage;
 
-bool ParseGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std::string& error);
-bool ParseTextGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std::string& error);
+// How a model file failed to parse: the loaders report the two kinds
+// differently.
+enum class TGeoxFailure {
+  None,              // parsed
+  Malformed,         // too short, a negative count or a malformed number
+  FaceOutsideModel,  // a face index negative or not below the vertex count
+};
+
+TGeoxFailure ParseGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model,
+                           std::string& error);
+TGeoxFailure ParseTextGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model,
+                               std::string& error);
 // Writes u, v of every vertex named in the map's face lines; each index
 // selects both the vertex and the coordinate pair, so it must lie below the
 // model's VertexCount and the file's pair count.

@@ -53,7 +53,7 @@ std::vector<uint8_t> Bytes(const std::string& name)
   return bytes;
 }
 
-bool ReadModel(const std::string& name, TGeoxData& model, std::string& error)
+TGeoxFailure ReadModel(const std::string& name, TGeoxData& model, std::string& error)
 {
   const std::vector<uint8_t> bytes = Bytes(name);
   if (UpperCaseAscii(name).find(".TEXTGEOX") != std::string::npos)
@@ -65,7 +65,7 @@ TGeoxData Model(const std::string& name)
 {
   TGeoxData model;
   std::string error;
-  EXPECT_TRUE(ReadModel(name, model, error)) << name << ": " << error;
+  EXPECT_EQ(ReadModel(name, model, error), TGeoxFailure::None) << name << ": " << error;
   return model;
 }
 
