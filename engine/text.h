@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-// The font, loaded by InitDemo from "data\font.jpg".
-extern uint32_t FontTexture;
+extern uint32_t FontTexture;  // GL texture name; loaded by InitDemo from "data\font.jpg"
 
 // One glyph box in overlay units with its cell's texture coordinates.
 struct TGlyphQuad {
