@@ -182,11 +182,18 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path)
   return bytes;
 }
 
-// A face outside the model shows only the fixed message (standard error still
-// gets the file and the reason); any other failure names the file.
-[[noreturn]] void FailModel(const std::string& path, TGeoxFailure failure,
-                            const std::string& error)
+using TModelParser = TGeoxFailure (*)(const uint8_t*, size_t, TGeoxData&, std::string&);
+
+// Reads a model file with one of the two parsers. A face outside the model
+// shows only the fixed message (standard error still gets the file and the
+// reason); any other failure names the file.
+void LoadModel(TGeoxData& model, const std::string& path, TModelParser parse)
 {
+  const std::vector<uint8_t> bytes = ReadWholeFile(path);
+  std::string error;
+  const TGeoxFailure failure = parse(bytes.data(), bytes.size(), model, error);
+  if (failure == TGeoxFailure::None)
+    return;
   if (failure == TGeoxFailure::FaceOutsideModel) {
     std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
     FatalMessage(GeoxCorruptedMessage, "Error");
@@ -362,20 +369,12 @@ bool ParseGeoxList(const uint8_t* bytes, size_t size, std::vector<std::string>& 
 
 void LoadGeoxFile(TGeoxData& model, const std::string& path)
 {
-  const std::vector<uint8_t> bytes = ReadWholeFile(path);
-  std::string error;
-  const TGeoxFailure failure = ParseGeoxFile(bytes.data(), bytes.size(), model, error);
-  if (failure != TGeoxFailure::None)
-    FailModel(path, failure, error);
+  LoadModel(model, path, ParseGeoxFile);
 }
 
 void LoadTextGeoxFile(TGeoxData& model, const std::string& path)
 {
-  const std::vector<uint8_t> bytes = ReadWholeFile(path);
-  std::string error;
-  const TGeoxFailure failure = ParseTextGeoxFile(bytes.data(), bytes.size(), model, error);
-  if (failure != TGeoxFailure::None)
-    FailModel(path, failure, error);
+  LoadModel(model, path, ParseTextGeoxFile);
 }
 
 void LoadGeoxMap(TGeoxData& model, const std::string& path)
