@@ -1,5 +1,6 @@
 #include "engine/assets.h"
 
+#include "engine/numbers.h"
 #include "engine/textures.h"
 
 #include <GL/gl.h>
@@ -41,7 +42,6 @@ int32_t NextRandom(int32_t n)
 
 void BuildTerrain(TGeoxData& terrain, int m)
 {
-  constexpr double Pi = 3.14159265358979323846;
   uint8_t heights[TerrainSide][TerrainSide];
   for (int i = 0; i < TerrainSide; ++i) {
     for (int j = 0; j < TerrainSide; ++j) {

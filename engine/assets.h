@@ -19,27 +19,27 @@ constexpr int TerrainSide = 256;
 constexpr int ParticleCount = 501;
 constexpr int StreakCount = 5001;
 
-extern uint32_t Loop1Frames[LoopSlotCount];
-extern uint32_t Loop2Frames[LoopSlotCount];
-extern uint32_t Loop3Frames[LoopSlotCount];
+extern uint32_t Loop1Frames[LoopSlotCount];  // GL texture names; loaded by LoadAssets
+extern uint32_t Loop2Frames[LoopSlotCount];  // GL texture names; loaded by LoadAssets
+extern uint32_t Loop3Frames[LoopSlotCount];  // GL texture names; loaded by LoadAssets
 
-extern TGeoxScene CityModels;
-extern TGeoxScene WobblaModels;
-extern TGeoxScene HumaModels;
-extern TGeoxScene HumbModels;
-extern TGeoxScene HumcModels;
+extern TGeoxScene CityModels;    // loaded by LoadAssets
+extern TGeoxScene WobblaModels;  // loaded by LoadAssets, compiled into display lists
+extern TGeoxScene HumaModels;    // loaded by LoadAssets
+extern TGeoxScene HumbModels;    // loaded by LoadAssets
+extern TGeoxScene HumcModels;    // loaded by LoadAssets
 
 // Terrains 0 to 3 are the water's height fields; the water step blends two
 // of them into Terrains[4] every frame.
-extern TGeoxData Terrains[TerrainCount];
-extern TGeoxData SkyModel;
-extern TGeoxData ArounderModel;
-extern TGeoxData CorridorModel;
-extern TGeoxData KubaModel;
+extern TGeoxData Terrains[TerrainCount];  // built by LoadAssets; [4] rewritten by DrawWater
+extern TGeoxData SkyModel;       // loaded by LoadAssets, with its texture and display list
+extern TGeoxData ArounderModel;  // loaded by LoadAssets, with its display list
+extern TGeoxData CorridorModel;  // loaded by LoadAssets
+extern TGeoxData KubaModel;      // loaded by LoadAssets
 
-extern uint32_t SunTexture;
-extern uint32_t WallEnvTexture;
-extern uint32_t SmogTexture;
+extern uint32_t SunTexture;      // GL texture name; loaded by LoadAssets
+extern uint32_t WallEnvTexture;  // GL texture name; loaded by LoadAssets
+extern uint32_t SmogTexture;     // GL texture name; loaded by LoadAssets
 
 struct TPoint3 {
   float x, y, z;
@@ -48,12 +48,14 @@ struct TStreak {
   float x0, y0, z0, x1, y1, z1;
 };
 
-extern TPoint3 Particles[ParticleCount];
-extern float ParticlePhase[ParticleCount];
-extern TStreak Streaks[StreakCount];
+extern TPoint3 Particles[ParticleCount];  // world units; written by GenerateParticles
+// How far each smoke particle is along its direction: set by GenerateParticles,
+// then rewritten from the scene's progress by every smoke column.
+extern float ParticlePhase[ParticleCount];  // 0 to 1; written by DrawSmokeColumn
+extern TStreak Streaks[StreakCount];  // world units; written by GenerateStreaks
 
 // The generator state: 0 when the program starts, never reseeded.
-extern uint32_t RandomSeed;
+extern uint32_t RandomSeed;  // advanced only by NextRandom (WarmUpScenes puts it back)
 
 // seed := seed * 134775813 + 1; the result is the upper 32 bits of seed * n,
 // in [0, n).

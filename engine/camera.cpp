@@ -1,5 +1,6 @@
 #include "engine/camera.h"
 
+#include "engine/bytes.h"
 #include "engine/fatal.h"
 #include "engine/paths.h"
 
@@ -168,12 +169,8 @@ bool ParseCameraPath(TCameraPath& path, const uint8_t* bytes, size_t size, std::
   }
   for (size_t r = 0; r < records; ++r) {
     float fields[FieldsPerKey];
-    for (int k = 0; k < FieldsPerKey; ++k) {
-      const uint8_t* b = bytes + r * sizeof(TCamera) + k * 4;
-      const uint32_t bits = uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 |
-                            uint32_t(b[3]) << 24;
-      std::memcpy(&fields[k], &bits, 4);
-    }
+    for (int k = 0; k < FieldsPerKey; ++k)
+      fields[k] = ReadF32(bytes + r * sizeof(TCamera) + k * 4);
     std::memcpy(&path.CameraKeys[r], fields, sizeof fields);
   }
   path.Count = static_cast<int32_t>(records);
@@ -196,15 +193,8 @@ void SaveCameraPath(const TCameraPath& path, const std::string& fileName)
   for (int r = 0; r < count; ++r) {
     float fields[FieldsPerKey];
     std::memcpy(fields, &path.CameraKeys[r], sizeof fields);
-    for (int k = 0; k < FieldsPerKey; ++k) {
-      uint32_t bits;
-      std::memcpy(&bits, &fields[k], 4);
-      uint8_t* b = bytes.data() + r * sizeof(TCamera) + k * 4;
-      b[0] = bits & 0xff;
-      b[1] = (bits >> 8) & 0xff;
-      b[2] = (bits >> 16) & 0xff;
-      b[3] = bits >> 24;
-    }
+    for (int k = 0; k < FieldsPerKey; ++k)
+      WriteF32(bytes.data() + r * sizeof(TCamera) + k * 4, fields[k]);
   }
   std::string error;
   if (!WriteFileBytes(fileName, bytes.data(), bytes.size(), error))

@@ -33,8 +33,8 @@ struct TCameraPath {
   TCamera CameraKeys[CameraPathSlots];
 };
 
-extern TCamera Camera;
-extern TCameraPath RecordedPath;
+extern TCamera Camera;  // the frame's view; written by the scenes' paths and the free camera
+extern TCameraPath RecordedPath;  // the free camera's keys; written by RecordCameraKey
 
 // The camera every run starts with: field of view 70, eye (0, 0, -10),
 // target (0, 0, 10), up (0, 10, 0).

@@ -16,7 +16,7 @@
 constexpr int BlurSize = 128;
 constexpr int BlurRowBytes = BlurSize * 3;
 
-extern int32_t ScreenCopyIndex;
+extern int32_t ScreenCopyIndex;  // 1 or 2; flipped by FlipScreenCopies every frame
 
 // The copy written this frame and the one written last frame.
 uint32_t CurrentScreenCopy();

@@ -1,5 +1,6 @@
 #include "engine/geox.h"
 
+#include "engine/bytes.h"
 #include "engine/fatal.h"
 #include "engine/paths.h"
 
@@ -9,7 +10,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <string_view>
 
 const char* const GeoxCorruptedMessage = "CORRUPTED GEOX FILE!!!";
@@ -28,25 +28,6 @@ constexpr uint64_t MinTextFaceBytes = 5;
 constexpr uint64_t MinMapPairBytes = 3;
 constexpr uint64_t MinMapFaceBytes = 5;
 
-uint32_t ReadU32(const uint8_t* p)
-{
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-int32_t ReadI32(const uint8_t* p)
-{
-  return static_cast<int32_t>(ReadU32(p));
-}
-
-float ReadF32(const uint8_t* p)
-{
-  const uint32_t bits = ReadU32(p);
-  float value;
-  std::memcpy(&value, &bits, sizeof value);
-  return value;
-}
-
 bool IndexInModel(int32_t index, int32_t vertexCount)
 {
   return index >= 0 && index < vertexCount;
@@ -63,7 +44,7 @@ bool CheckFace(const GeoxFace& face, int32_t vertexCount, std::string& error)
 {
   if (FaceInModel(face, vertexCount))
     return true;
-  error = GeoxCorruptedMessage;
+  error = "face index outside the model";
   return false;
 }
 
@@ -201,39 +182,45 @@ std::vector<uint8_t> ReadWholeFile(const std::string& path)
   return bytes;
 }
 
-[[noreturn]] void FailModel(const std::string& path, const std::string& error)
+using TModelParser = TGeoxFailure (*)(const uint8_t*, size_t, TGeoxData&, std::string&);
+
+// Reads a model file with one of the two parsers. A face outside the model
+// shows only the fixed message (standard error still gets the file and the
+// reason); any other failure names the file.
+void LoadModel(TGeoxData& model, const std::string& path, TModelParser parse)
 {
-  if (error == GeoxCorruptedMessage) {
-    std::fprintf(stderr, "%s: face index outside the model\n", path.c_str());
+  const std::vector<uint8_t> bytes = ReadWholeFile(path);
+  std::string error;
+  const TGeoxFailure failure = parse(bytes.data(), bytes.size(), model, error);
+  if (failure == TGeoxFailure::None)
+    return;
+  if (failure == TGeoxFailure::FaceOutsideModel) {
+    std::fprintf(stderr, "%s: %s\n", path.c_str(), error.c_str());
     FatalMessage(GeoxCorruptedMessage, "Error");
   }
   FatalFileError(path, error);
 }
 
-char UpperAscii(char c)
-{
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 }  // namespace
 
-bool ParseGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std::string& error)
+TGeoxFailure ParseGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model,
+                           std::string& error)
 {
   if (size < GeoxHeaderBytes) {
     error = "file of " + std::to_string(size) + " bytes is too short for the header";
-    return false;
+    return TGeoxFailure::Malformed;
   }
   const int32_t vertexCount = ReadI32(bytes);
   const int32_t faceCount = ReadI32(bytes + 4);
   if (!CheckCounts(vertexCount, faceCount, error))
-    return false;
+    return TGeoxFailure::Malformed;
   const uint64_t needed = GeoxHeaderBytes + GeoxVertexBytes * static_cast<uint64_t>(vertexCount) +
                           GeoxFaceBytes * static_cast<uint64_t>(faceCount);
   if (size < needed) {
     error = "file of " + std::to_string(size) + " bytes is too short for " +
             std::to_string(vertexCount) + " vertices and " + std::to_string(faceCount) +
             " faces (" + std::to_string(needed) + " bytes)";
-    return false;
+    return TGeoxFailure::Malformed;
   }
 
   TGeoxData loaded;
@@ -250,31 +237,32 @@ bool ParseGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std::str
     face.c = ReadI32(p + 8);
     p += GeoxFaceBytes;
     if (!CheckFace(face, vertexCount, error))
-      return false;
+      return TGeoxFailure::FaceOutsideModel;
   }
   ReplaceModel(model, loaded);
-  return true;
+  return TGeoxFailure::None;
 }
 
-bool ParseTextGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std::string& error)
+TGeoxFailure ParseTextGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model,
+                               std::string& error)
 {
   TTextReader reader(bytes, size);
   int32_t vertexCount;
   int32_t faceCount;
   if (!reader.ReadInt(vertexCount, error))
-    return false;
+    return TGeoxFailure::Malformed;
   reader.SkipLine();
   if (!reader.ReadInt(faceCount, error))
-    return false;
+    return TGeoxFailure::Malformed;
   reader.SkipLine();
   if (!CheckCounts(vertexCount, faceCount, error))
-    return false;
+    return TGeoxFailure::Malformed;
   const uint64_t needed = MinTextVertexBytes * static_cast<uint64_t>(vertexCount) +
                           MinTextFaceBytes * static_cast<uint64_t>(faceCount);
   if (reader.Remaining() < needed) {
     error = "file is too short for " + std::to_string(vertexCount) + " vertices and " +
             std::to_string(faceCount) + " faces";
-    return false;
+    return TGeoxFailure::Malformed;
   }
 
   TGeoxData loaded;
@@ -283,19 +271,19 @@ bool ParseTextGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std:
     float values[5];
     for (float& value : values)
       if (!reader.ReadFloat(value, error))
-        return false;
+        return TGeoxFailure::Malformed;
     reader.SkipLine();
     StoreVertex(vertex, values[0], values[1], values[2], values[3], values[4]);
   }
   for (GeoxFace& face : loaded.Faces) {
     if (!reader.ReadInt(face.a, error) || !reader.ReadInt(face.b, error) ||
         !reader.ReadInt(face.c, error))
-      return false;
+      return TGeoxFailure::Malformed;
     if (!CheckFace(face, vertexCount, error))
-      return false;
+      return TGeoxFailure::FaceOutsideModel;
   }
   ReplaceModel(model, loaded);
-  return true;
+  return TGeoxFailure::None;
 }
 
 bool ParseGeoxMap(const uint8_t* bytes, size_t size, TGeoxData& model, std::string& error)
@@ -358,10 +346,8 @@ bool ParseGeoxList(const uint8_t* bytes, size_t size, std::vector<std::string>& 
     size_t length = end - start;
     if (length > 0 && bytes[start + length - 1] == '\r')
       --length;
-    std::string line(reinterpret_cast<const char*>(bytes + start), length);
-    for (char& c : line)
-      c = UpperAscii(c);
-    lines.push_back(std::move(line));
+    lines.push_back(
+        UpperCaseAscii(std::string(reinterpret_cast<const char*>(bytes + start), length)));
     start = end + 1;
   }
 
@@ -383,18 +369,12 @@ bool ParseGeoxList(const uint8_t* bytes, size_t size, std::vector<std::string>& 
 
 void LoadGeoxFile(TGeoxData& model, const std::string& path)
 {
-  const std::vector<uint8_t> bytes = ReadWholeFile(path);
-  std::string error;
-  if (!ParseGeoxFile(bytes.data(), bytes.size(), model, error))
-    FailModel(path, error);
+  LoadModel(model, path, ParseGeoxFile);
 }
 
 void LoadTextGeoxFile(TGeoxData& model, const std::string& path)
 {
-  const std::vector<uint8_t> bytes = ReadWholeFile(path);
-  std::string error;
-  if (!ParseTextGeoxFile(bytes.data(), bytes.size(), model, error))
-    FailModel(path, error);
+  LoadModel(model, path, ParseTextGeoxFile);
 }
 
 void LoadGeoxMap(TGeoxData& model, const std::string& path)

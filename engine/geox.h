@@ -1,19 +1,28 @@
 // Geox triangle models: the binary ".geox" and text ".textgeox" model files,
 // ".map" texture-coordinate files, the per-directory "geometry.list", normals
-// and immediate-mode drawing.
+// and drawing.
 //
 // Files store x, then the model's z, then the model's y: the readers swap the
 // second and third coordinate so that y is the scenes' up axis. Binary values
 // are little-endian. A face's winding fixes its normal: a, b, c counter-
 // clockwise seen from the front gives a normal towards the viewer.
 //
-// The Parse* functions read bytes and touch no GL; on failure they return
-// false with a reason and leave the model unchanged. The Load* functions read
-// the file (the name goes through ResolvePath, so backslashes and any letter
-// case work) and end the process with a fatal error on any failure: a face
-// index outside the model reports exactly GeoxCorruptedMessage. The Draw*
-// functions issue only glBegin, glNormal3f, glTexCoord2f, glVertex3f and
-// glEnd, so they may be compiled into a display list.
+// The Parse* functions read bytes and touch no GL; on failure they give a
+// reason for people and leave the model unchanged, and the two model parsers
+// also say which kind of failure it was. The Load* functions read the file
+// (the name goes through ResolvePath, so backslashes and any letter case
+// work) and end the process with a fatal error on any failure: a face index
+// outside the model shows exactly GeoxCorruptedMessage, anything else names
+// the file and the reason.
+//
+// The Draw* functions draw from client vertex arrays (glDrawArrays or
+// glDrawRangeElements between glPushClientAttrib and glPopClientAttrib), so
+// the client array state is left as it was found. They bind no texture and
+// set no other state, and leave the current normal and texture coordinate
+// undefined: the caller sets texture, lighting, colour and texture-coordinate
+// generation first. The arrays are read during the call, so a draw may be
+// compiled into a display list, which keeps the vertices. A model without
+// faces issues no GL call.
 #pragma once
 
 #include <cstddef>
@@ -51,12 +60,22 @@ struct TGeoxScene {
   std::vector<std::string> Names;      // GeoxObjectName of each line
 };
 
-// The reason given, and shown on its own, for a face index that is negative
-// or not below the model's VertexCount.
+// The message shown on its own, instead of the file and the reason, for a
+// face index that is negative or not below the model's VertexCount.
 extern const char* const GeoxCorruptedMessage;
 
-bool ParseGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std::string& error);
-bool ParseTextGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model, std::string& error);
+// How a model file failed to parse: the loaders report the two kinds
+// differently.
+enum class TGeoxFailure {
+  None,              // parsed
+  Malformed,         // too short, a negative count or a malformed number
+  FaceOutsideModel,  // a face index negative or not below the vertex count
+};
+
+TGeoxFailure ParseGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model,
+                           std::string& error);
+TGeoxFailure ParseTextGeoxFile(const uint8_t* bytes, size_t size, TGeoxData& model,
+                               std::string& error);
 // Writes u, v of every vertex named in the map's face lines; each index
 // selects both the vertex and the coordinate pair, so it must lie below the
 // model's VertexCount and the file's pair count.
@@ -90,9 +109,9 @@ void ComputeFaceNormals(TGeoxData& model);
 // vertices get (0, 0, 0). Needs the face normals.
 void ComputeVertexNormals(TGeoxData& model);
 
-// One GL_TRIANGLES batch, faces in order, corners a, b, c. Per face: the face
-// normal if withFaceNormals. Per corner: the vertex normal if
-// withVertexNormals, then (u, v) if withTexCoords, then the position.
+// One GL_TRIANGLES draw, faces in order, corners a, b, c. Every corner has its
+// position, (u, v) if withTexCoords, and a normal if either normal option is
+// set: its vertex normal with withVertexNormals, else its face's normal.
 void DrawGeox(const TGeoxData& model, bool withTexCoords, bool withFaceNormals,
               bool withVertexNormals);
 void DrawGeoxPlain(const TGeoxData& model);     // positions only

@@ -70,6 +70,14 @@ std::string ResolvePath(const std::string& name)
   return resolved;
 }
 
+std::string UpperCaseAscii(std::string name)
+{
+  for (char& c : name)
+    if (c >= 'a' && c <= 'z')
+      c = static_cast<char>(c - 'a' + 'A');
+  return name;
+}
+
 bool ReadFileBytes(const std::string& name, std::vector<uint8_t>& bytes, std::string& error)
 {
   const std::string path = ResolvePath(name);

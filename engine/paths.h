@@ -18,6 +18,10 @@ std::string ResolvePath(const std::string& name);
 // sets error to the reason ("No such file or directory", ...).
 bool ReadFileBytes(const std::string& name, std::vector<uint8_t>& bytes, std::string& error);
 
+// The name with the ASCII letters a to z upper-cased and every other byte
+// kept: texture keys and model list entries are upper-cased names.
+std::string UpperCaseAscii(std::string name);
+
 // Replaces (or creates) a file with the given bytes; the name is resolved as
 // above for its directory part. On failure returns false with the reason.
 bool WriteFileBytes(const std::string& name, const void* data, size_t size, std::string& error);

@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-// The font, loaded by InitDemo from "data\font.jpg".
-extern uint32_t FontTexture;
+extern uint32_t FontTexture;  // GL texture name; loaded by InitDemo from "data\font.jpg"
 
 // The size of overlay space, in overlay units: the 640 x 480 frame.
 extern int32_t ScreenWidth;   // overlay units; never written after start-up

@@ -87,11 +87,6 @@ GLuint NewTexture(int magFilter, int minFilter)
   return name;
 }
 
-char UpperAscii(char c)
-{
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 }  // namespace
 
 bool DecodeJpeg(const uint8_t* bytes, size_t size, TRgbImage& image, std::string& error)
@@ -207,9 +202,7 @@ std::string TextureKey(const std::string& fileName)
   const size_t slash = key.rfind('/');
   if (slash != std::string::npos)
     key.erase(0, slash + 1);
-  for (char& c : key)
-    c = UpperAscii(c);
-  return key;
+  return UpperCaseAscii(key);
 }
 
 bool ListTexture(TTextureList& list, const std::string& key, uint32_t texture)

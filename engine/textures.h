@@ -35,14 +35,14 @@ struct TTextureList {
   std::string TextureKeys[TextureListCapacity];  // at most TextureKeyLength bytes
 };
 
-// The program's texture list, empty at start-up and filled by the asset loader.
-extern TTextureList Textures;
+// The program's texture list, empty at start-up.
+extern TTextureList Textures;  // filled by LoadAssets, searched by the scenes
 
-// Render targets of the screen effects, created by InitDemo.
-extern uint32_t ScreenCopyA;  // 1024 x 512
-extern uint32_t ScreenCopyB;  // 1024 x 512
-extern uint32_t GlowTexture;  // 256 x 256
-extern uint32_t BlurTexture;  // 128 x 128
+// Render targets of the screen effects: GL texture names, sizes in texels.
+extern uint32_t ScreenCopyA;  // 1024 x 512; created by InitDemo
+extern uint32_t ScreenCopyB;  // 1024 x 512; created by InitDemo
+extern uint32_t GlowTexture;  // 256 x 256; created by InitDemo
+extern uint32_t BlurTexture;  // 128 x 128; created by InitDemo
 
 // filters are GL enumerants (GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR, ...). Mipmaps
 // are built with GLU whatever the filters, at power-of-two size.

@@ -53,13 +53,10 @@ std::vector<uint8_t> Bytes(const std::string& name)
   return bytes;
 }
 
-bool ReadModel(const std::string& name, TGeoxData& model, std::string& error)
+TGeoxFailure ReadModel(const std::string& name, TGeoxData& model, std::string& error)
 {
   const std::vector<uint8_t> bytes = Bytes(name);
-  std::string upper = name;
-  for (char& c : upper)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  if (upper.find(".TEXTGEOX") != std::string::npos)
+  if (UpperCaseAscii(name).find(".TEXTGEOX") != std::string::npos)
     return ParseTextGeoxFile(bytes.data(), bytes.size(), model, error);
   return ParseGeoxFile(bytes.data(), bytes.size(), model, error);
 }
@@ -68,7 +65,7 @@ TGeoxData Model(const std::string& name)
 {
   TGeoxData model;
   std::string error;
-  EXPECT_TRUE(ReadModel(name, model, error)) << name << ": " << error;
+  EXPECT_EQ(ReadModel(name, model, error), TGeoxFailure::None) << name << ": " << error;
   return model;
 }
 

@@ -1,5 +1,6 @@
 #include "engine/geox.h"
 
+#include "engine/bytes.h"
 #include "test_support.h"
 
 #include <GL/gl.h>
@@ -23,32 +24,18 @@ struct TFileFace {
   int32_t a, b, c;
 };
 
-void PutI32(std::vector<uint8_t>& bytes, int32_t value)
-{
-  const uint32_t bits = static_cast<uint32_t>(value);
-  for (int k = 0; k < 4; ++k)
-    bytes.push_back(static_cast<uint8_t>(bits >> (8 * k)));
-}
-
-void PutF32(std::vector<uint8_t>& bytes, float value)
-{
-  int32_t bits;
-  std::memcpy(&bits, &value, 4);
-  PutI32(bytes, bits);
-}
-
 std::vector<uint8_t> BinaryGeox(const std::vector<TFileVertex>& vertices,
                                 const std::vector<TFileFace>& faces)
 {
   std::vector<uint8_t> bytes;
-  PutI32(bytes, static_cast<int32_t>(vertices.size()));
-  PutI32(bytes, static_cast<int32_t>(faces.size()));
+  AppendI32(bytes, static_cast<int32_t>(vertices.size()));
+  AppendI32(bytes, static_cast<int32_t>(faces.size()));
   for (const TFileVertex& v : vertices)
     for (float value : {v.x, v.z, v.y, v.u, v.v})
-      PutF32(bytes, value);
+      AppendF32(bytes, value);
   for (const TFileFace& f : faces)
     for (int32_t index : {f.a, f.b, f.c})
-      PutI32(bytes, index);
+      AppendI32(bytes, index);
   return bytes;
 }
 
@@ -108,6 +95,7 @@ struct TFormat {
   std::function<std::vector<uint8_t>(const std::vector<TFileVertex>&,
                                      const std::vector<TFileFace>&)>
       write;
+  std::function<TGeoxFailure(const uint8_t*, size_t, TGeoxData&, std::string&)> parse;
   std::function<void(TGeoxData&, const std::string&)> load;
 };
 
@@ -117,12 +105,12 @@ std::vector<uint8_t> TextBytes(const std::string& text)
 }
 
 const TFormat Formats[] = {
-    {"binary", "Model.geox", BinaryGeox, LoadGeoxFile},
+    {"binary", "Model.geox", BinaryGeox, ParseGeoxFile, LoadGeoxFile},
     {"text", "Model.textgeox",
      [](const std::vector<TFileVertex>& v, const std::vector<TFileFace>& f) {
        return TextBytes(TextGeox(v, f));
      },
-     LoadTextGeoxFile},
+     ParseTextGeoxFile, LoadTextGeoxFile},
 };
 
 }  // namespace
@@ -189,11 +177,20 @@ TEST(GeoxLoader, FaceIndexOutsideTheModelIsCorrupted)
     for (const auto& faces : bad) {
       SCOPED_TRACE(std::string(format.name) + " face " + std::to_string(faces.back().a) + " " +
                    std::to_string(faces.back().b) + " " + std::to_string(faces.back().c));
+      const std::vector<uint8_t> bytes = format.write(vertices, faces);
+      TGeoxData model;
+      std::string error;
+      EXPECT_EQ(format.parse(bytes.data(), bytes.size(), model, error),
+                TGeoxFailure::FaceOutsideModel);
+      EXPECT_EQ(model.VertexCount, 0);
+
+      // The box shows the fixed message alone; standard error also names the file.
       TTempDir dir;
       const std::string path = dir.File(format.fileName);
-      WriteBytes(path, format.write(vertices, faces));
-      TGeoxData model;
-      EXPECT_EXIT(format.load(model, path), ExitedWithCode(1), "CORRUPTED GEOX FILE!!!");
+      WriteBytes(path, bytes);
+      EXPECT_EXIT(format.load(model, path), ExitedWithCode(1),
+                  std::string(format.fileName) +
+                      ": face index outside the model\nError: CORRUPTED GEOX FILE!!!");
     }
   }
 }
@@ -202,8 +199,8 @@ TEST(GeoxLoader, HostileBinaryFilesAreRefusedBeforeAllocating)
 {
   auto header = [](int32_t nv, int32_t nf) {
     std::vector<uint8_t> bytes;
-    PutI32(bytes, nv);
-    PutI32(bytes, nf);
+    AppendI32(bytes, nv);
+    AppendI32(bytes, nf);
     return bytes;
   };
   std::vector<uint8_t> claimsTwoBillion = header(2000000000, 0);
@@ -212,6 +209,9 @@ TEST(GeoxLoader, HostileBinaryFilesAreRefusedBeforeAllocating)
   oneByteShort.pop_back();
   std::vector<uint8_t> vertexShort = BinaryGeox(QuadVertices, {});
   vertexShort.resize(8 + 20 * 4 - 1);
+  // A cut file is refused for its size before any face is looked at.
+  std::vector<uint8_t> badFaceCut = BinaryGeox(QuadVertices, {{0, 9, 1}, {0, 1, 2}});
+  badFaceCut.pop_back();
 
   const struct {
     const char* what;
@@ -227,12 +227,14 @@ TEST(GeoxLoader, HostileBinaryFilesAreRefusedBeforeAllocating)
       {"huge face count", header(0, 0x7fffffff), "too short for 0 vertices and 2147483647 faces"},
       {"last face cut", oneByteShort, "111 bytes is too short for 4 vertices and 2 faces"},
       {"last vertex cut", vertexShort, "87 bytes is too short for 4 vertices and 0 faces"},
+      {"bad face in a cut file", badFaceCut, "111 bytes is too short for 4 vertices and 2 faces"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     TGeoxData model;
     std::string error;
-    EXPECT_FALSE(ParseGeoxFile(c.bytes.data(), c.bytes.size(), model, error));
+    EXPECT_EQ(ParseGeoxFile(c.bytes.data(), c.bytes.size(), model, error),
+              TGeoxFailure::Malformed);
     EXPECT_NE(error.find(c.message), std::string::npos) << error;
     EXPECT_EQ(model.VertexCount, 0);
     EXPECT_TRUE(model.Vertices.empty());
@@ -247,34 +249,46 @@ TEST(GeoxLoader, HostileBinaryFilesAreRefusedBeforeAllocating)
 
 TEST(GeoxLoader, HostileTextFilesNameTheFault)
 {
+  constexpr TGeoxFailure Malformed = TGeoxFailure::Malformed;
   const struct {
     const char* what;
     const char* text;
+    TGeoxFailure failure;
     const char* message;
   } cases[] = {
-      {"empty file", "", "a number is missing"},
-      {"count not a number", "four\n1\n", "line 1: malformed integer \"four\""},
-      {"fractional count", "1.5\n0\n", "line 1: malformed integer \"1.5\""},
-      {"count overflows", "99999999999\n0\n", "malformed integer \"99999999999\""},
-      {"negative vertex count", "-3\n0\n", "negative vertex count -3"},
-      {"negative face count", "0\n-1\n", "negative face count -1"},
-      {"counts the file cannot hold", "2000000000\n2000000000\n0 0 0 0 0\n",
+      {"empty file", "", Malformed, "a number is missing"},
+      {"count not a number", "four\n1\n", Malformed, "line 1: malformed integer \"four\""},
+      {"fractional count", "1.5\n0\n", Malformed, "line 1: malformed integer \"1.5\""},
+      {"count overflows", "99999999999\n0\n", Malformed, "malformed integer \"99999999999\""},
+      {"negative vertex count", "-3\n0\n", Malformed, "negative vertex count -3"},
+      {"negative face count", "0\n-1\n", Malformed, "negative face count -1"},
+      {"counts the file cannot hold", "2000000000\n2000000000\n0 0 0 0 0\n", Malformed,
        "too short for 2000000000 vertices and 2000000000 faces"},
-      {"malformed coordinate", "1\n0\n1 2 3x 4 5\n", "line 3: malformed number \"3x\""},
-      {"coordinate missing", "2\n0\n1 2 3 4 5\n1 2 3 4\n", "a number is missing"},
-      {"not finite", "1\n0\n1 2 inf 4 5\n", "line 3: malformed number \"inf\""},
-      {"fractional index", "3\n1\n0 0 0 0 0\n1 0 0 0 0\n0 1 0 0 0\n0 1.0 2\n",
+      {"malformed coordinate", "1\n0\n1 2 3x 4 5\n", Malformed, "line 3: malformed number \"3x\""},
+      {"coordinate missing", "2\n0\n1 2 3 4 5\n1 2 3 4\n", Malformed, "a number is missing"},
+      {"not finite", "1\n0\n1 2 inf 4 5\n", Malformed, "line 3: malformed number \"inf\""},
+      {"fractional index", "3\n1\n0 0 0 0 0\n1 0 0 0 0\n0 1 0 0 0\n0 1.0 2\n", Malformed,
        "line 6: malformed integer \"1.0\""},
-      {"index missing", "3\n1\n0 0 0 0 0\n1 0 0 0 0\n0 1 0 0 0\n0 1\n", "a number is missing"},
+      {"index missing", "3\n1\n0 0 0 0 0\n1 0 0 0 0\n0 1 0 0 0\n0 1\n", Malformed,
+       "a number is missing"},
       {"negative index", "3\n1\n0 0 0 0 0\n1 0 0 0 0\n0 1 0 0 0\n0 1 -2\n",
-       "CORRUPTED GEOX FILE!!!"},
+       TGeoxFailure::FaceOutsideModel, "CORRUPTED GEOX FILE!!!"},
+      // Each face is checked as soon as it is read, before the missing one.
+      {"bad index before the file ends", "3\n2\n0 0 0 0 0\n1 0 0 0 0\n0 1 0 0 0\n0 5 1       \n",
+       TGeoxFailure::FaceOutsideModel, "CORRUPTED GEOX FILE!!!"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
+    TGeoxData model;
+    std::string error;
+    EXPECT_EQ(ParseTextGeoxFile(reinterpret_cast<const uint8_t*>(c.text), std::strlen(c.text),
+                                model, error),
+              c.failure)
+        << error;
+
     TTempDir dir;
     const std::string path = dir.File("hostile.textgeox");
     WriteText(path, c.text);
-    TGeoxData model;
     EXPECT_EXIT(LoadTextGeoxFile(model, path), ExitedWithCode(1), c.message);
   }
 }
@@ -617,6 +631,9 @@ TEST(GeoxDrawing, EmitsTheChosenAttributesPerFaceAndCorner)
     c.draw(model);
     glEndList();
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << c.what;
+    // The client array state is put back as it was: all arrays off.
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_NORMAL_ARRAY, GL_TEXTURE_COORD_ARRAY})
+      EXPECT_FALSE(glIsEnabled(array)) << c.what << " left array " << array << " on";
     const std::function<void()> ways[] = {[&] { c.draw(model); }, [&] { glCallList(list); }};
     for (int way = 0; way < 2; ++way) {
       SCOPED_TRACE(std::string(c.what) + (way ? " from a display list" : " directly"));

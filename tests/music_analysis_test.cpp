@@ -1,5 +1,7 @@
 #include "tools/music/analysis.h"
 
+#include "engine/numbers.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 namespace {
 
 constexpr int Rate = 44100;
-constexpr double Pi = 3.14159265358979323846;
 
 // Stereo audio with the same signal, value(t), on both channels.
 TDecodedAudio MakeAudio(double seconds, const std::function<float(double)>& value)

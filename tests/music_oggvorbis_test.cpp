@@ -1,5 +1,6 @@
 #include "tools/music/oggvorbis.h"
 
+#include "engine/numbers.h"
 #include "test_support.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +10,6 @@
 #include <iterator>
 
 namespace {
-
-constexpr double Pi = 3.14159265358979323846;
 
 TEST(MusicOggVorbis, RoundTripKeepsFormatLengthAndSignal)
 {

@@ -36,7 +36,7 @@ void ComputeNormals(TGeoxData& model)
 bool ReadGeox(const uint8_t* bytes, size_t size, std::string& error)
 {
   TGeoxData model;
-  if (!ParseGeoxFile(bytes, size, model, error))
+  if (ParseGeoxFile(bytes, size, model, error) != TGeoxFailure::None)
     return false;
   ComputeNormals(model);
   return true;
@@ -45,7 +45,7 @@ bool ReadGeox(const uint8_t* bytes, size_t size, std::string& error)
 bool ReadTextGeox(const uint8_t* bytes, size_t size, std::string& error)
 {
   TGeoxData model;
-  if (!ParseTextGeoxFile(bytes, size, model, error))
+  if (ParseTextGeoxFile(bytes, size, model, error) != TGeoxFailure::None)
     return false;
   ComputeNormals(model);
   return true;

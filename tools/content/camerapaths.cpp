@@ -1,5 +1,6 @@
 #include "tools/content/camerapaths.h"
 
+#include "engine/numbers.h"
 #include "tools/content/geometry.h"
 #include "tools/content/writers.h"
 
@@ -8,8 +9,6 @@
 #include <vector>
 
 namespace {
-
-constexpr double Pi = 3.14159265358979323846;
 
 TCamera Key(TVec eye, TVec target, double fov = 70, TVec up = {0, 1, 0})
 {

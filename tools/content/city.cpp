@@ -1,5 +1,6 @@
 #include "tools/content/city.h"
 
+#include "engine/numbers.h"
 #include "tools/content/geometry.h"
 #include "tools/content/writers.h"
 
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
 // wall.jpg holds four storeys of four windows; side, front and cave tile too.
 constexpr double WallRepeat = 140;
 constexpr double RoofRepeat = 110;

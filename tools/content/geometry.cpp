@@ -1,11 +1,11 @@
 #include "tools/content/geometry.h"
 
+#include "engine/numbers.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-constexpr double Pi = 3.14159265358979323846;
 
 // Adds triangle a, b, c, flipped if its normal points against outward.
 void AddOrientedTriangle(TMesh& mesh, int a, int b, int c, TVec outward)

@@ -5,6 +5,8 @@
 // 32-bit floats.
 #pragma once
 
+#include "engine/numbers.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -103,4 +105,4 @@ void AddEllipsoid(TMesh& mesh, TVec centre, TVec radii, int slices, int stacks);
 
 // A torus about the y axis through centre.
 void AddTorus(TMesh& mesh, TVec centre, double majorRadius, double minorRadius, int segments,
-              int sides, double startAngle = 0, double endAngle = 6.283185307179586);
+              int sides, double startAngle = 0, double endAngle = 2 * Pi);

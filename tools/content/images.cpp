@@ -1,5 +1,6 @@
 #include "tools/content/images.h"
 
+#include "engine/numbers.h"
 #include "tools/content/writers.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr double Pi = 3.14159265358979323846;
 constexpr int Quality = 90;
 
 struct TColor {

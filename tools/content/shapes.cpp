@@ -1,5 +1,6 @@
 #include "tools/content/shapes.h"
 
+#include "engine/numbers.h"
 #include "tools/content/geometry.h"
 #include "tools/content/writers.h"
 
@@ -8,8 +9,6 @@
 #include <vector>
 
 namespace {
-
-constexpr double Pi = 3.14159265358979323846;
 
 // The sky is a sphere of this radius around the origin. The atom flash draws
 // it again scaled up to nine times, so its shells reach just beyond the city.

@@ -1,12 +1,12 @@
 #include "tools/content/writers.h"
 
+#include "engine/bytes.h"
 #include "engine/fatal.h"
 #include "engine/paths.h"
 
 #include <jpeglib.h>
 
 #include <cstdio>
-#include <cstring>
 #include <strings.h>
 #include <filesystem>
 
@@ -24,21 +24,6 @@ void WriteBytes(const std::string& name, const void* data, size_t size)
   std::string error;
   if (!WriteFileBytes(path, data, size, error))
     FatalFileError(path, error);
-}
-
-void PutInt32(std::vector<uint8_t>& out, int32_t value)
-{
-  const uint32_t bits = static_cast<uint32_t>(value);
-  for (int k = 0; k < 4; ++k)
-    out.push_back(static_cast<uint8_t>(bits >> (8 * k)));
-}
-
-void PutFloat(std::vector<uint8_t>& out, double value)
-{
-  const float f = static_cast<float>(value);
-  uint32_t bits;
-  std::memcpy(&bits, &f, 4);
-  PutInt32(out, static_cast<int32_t>(bits));
 }
 
 std::string FormatNumber(double value)
@@ -98,18 +83,14 @@ void WriteJpeg(const std::string& name, const TImage& image, int quality)
 void WriteGeox(const std::string& name, const TMesh& mesh)
 {
   std::vector<uint8_t> out;
-  PutInt32(out, static_cast<int32_t>(mesh.Vertices.size()));
-  PutInt32(out, static_cast<int32_t>(mesh.Faces.size()));
-  for (const TMeshVertex& v : mesh.Vertices) {
-    PutFloat(out, v.Position.x);
-    PutFloat(out, v.Position.z);
-    PutFloat(out, v.Position.y);
-    PutFloat(out, v.U);
-    PutFloat(out, v.V);
-  }
+  AppendI32(out, static_cast<int32_t>(mesh.Vertices.size()));
+  AppendI32(out, static_cast<int32_t>(mesh.Faces.size()));
+  for (const TMeshVertex& v : mesh.Vertices)
+    for (double value : {v.Position.x, v.Position.z, v.Position.y, v.U, v.V})
+      AppendF32(out, static_cast<float>(value));
   for (const auto& f : mesh.Faces)
     for (int32_t index : f)
-      PutInt32(out, index);
+      AppendI32(out, index);
   WriteBytes(name, out.data(), out.size());
 }
 

@@ -5,12 +5,13 @@
 // same input always gives the same output.
 #pragma once
 
+#include "engine/numbers.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 constexpr int SampleRate = 44100;
-constexpr double Pi = 3.14159265358979323846;
 
 // White noise from a 32-bit xorshift generator; equal seeds give equal noise.
 struct TNoise {
