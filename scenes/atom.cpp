@@ -102,12 +102,7 @@ TVector3 QuakeOffset(const TAtomPlan& plan)
 {
   if (!plan.Quake)
     return {0, 0, 0};
-  const int r1 = NextRandom(10000);
-  const int r2 = NextRandom(10000);
-  const int r3 = NextRandom(10000);
-  return {static_cast<float>(plan.QuakeAmplitude.x * (r3 / 10000.0 - 0.5)),
-          static_cast<float>(plan.QuakeAmplitude.y * (r2 / 10000.0 - 0.5)),
-          static_cast<float>(plan.QuakeAmplitude.z * (r1 / 10000.0 - 0.5))};
+  return RandomJolt(plan.QuakeAmplitude);
 }
 
 void tscene_atom::Prepare()

@@ -64,9 +64,8 @@ struct TAtomPlan {
 };
 TAtomPlan AtomPlan(float p);
 
-// Draws the three random numbers of the quake when the plan has one, in the
-// order r1, r2, r3, and returns the translation; returns zero and draws
-// nothing otherwise.
+// The quake's RandomJolt when the plan has one (three random numbers drawn);
+// zero and nothing drawn otherwise.
 TVector3 QuakeOffset(const TAtomPlan& plan);
 
 constexpr int GreetingSlotCount = 16;
