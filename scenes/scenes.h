@@ -1,5 +1,5 @@
 // The scene classes of the timeline. Each derives from mve_genericscene and
-// adds no fields; its camera paths and other state are globals of its own
+// adds no fields; its camera paths and other state are private to its own
 // source file. Render(t) draws one frame at music time t; Prepare runs once
 // at start-up, after the assets are loaded.
 #pragma once
