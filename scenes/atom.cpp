@@ -3,19 +3,17 @@
 #include "engine/assets.h"
 #include "engine/camera.h"
 #include "engine/geox.h"
-#include "engine/text.h"
 #include "engine/textures.h"
 #include "scenes/frame.h"
+#include "scenes/passes.h"
 #include "scenes/plans.h"
 #include "scenes/steptimes.h"
 
 #include <GL/gl.h>
 
-#include <cmath>
+namespace {
 
 TCameraPath AtomPath = {};
-
-namespace {
 
 // The additive flash from the centre of the world: five rotated "ATOM" quads
 // and the dim red sky shells. Depth writes stay off while it draws (and, below
@@ -67,49 +65,6 @@ void AtomFlash(const TAtomPlan& plan)
 
 }  // namespace
 
-TAtomPlan AtomPlan(float p)
-{
-  TAtomPlan plan = {};
-  plan.PathFraction = p;
-  plan.Quake = p > 0.5f;
-  if (plan.Quake) {
-    const double q = p - 0.5;
-    plan.QuakeAmplitude = {static_cast<float>(q * 115), static_cast<float>(q * 115),
-                           static_cast<float>(q * 45)};
-  }
-  plan.RingP = p / 3;
-  // Compared in double: the float nearest 0.45 lies below it, and the shells'
-  // eighth root needs p - 0.45 >= 0.
-  plan.Flash = p >= 0.45;
-  if (plan.Flash) {
-    for (int i = 1; i <= AtomQuadCount; ++i) {
-      plan.QuadA[i - 1] = static_cast<float>(1300.0 * i * (p - 0.45));
-      plan.QuadB[i - 1] = static_cast<float>(1300.0 * i * (p - 0.5));
-    }
-    const double root = std::sqrt(std::sqrt(std::sqrt(p - 0.45)));
-    for (int i = 2; i <= AtomShellCount + 1; ++i)
-      plan.ShellScale[i - 2] = static_cast<float>(root * i / 3);
-  }
-  plan.Fade = p <= 0.5f;
-  if (plan.Fade)
-    plan.FadeQuad = BlackFade(Pi * p);
-  plan.Glow = plan.Fade ? p : static_cast<float>((p - 0.5) / 2 + 0.5);
-  plan.CaptionAdvance = CaptionAdvance(plan.Glow);
-  return plan;
-}
-
-TVector3 QuakeOffset(const TAtomPlan& plan)
-{
-  if (!plan.Quake)
-    return {0, 0, 0};
-  const int r1 = NextRandom(10000);
-  const int r2 = NextRandom(10000);
-  const int r3 = NextRandom(10000);
-  return {static_cast<float>(plan.QuakeAmplitude.x * (r3 / 10000.0 - 0.5)),
-          static_cast<float>(plan.QuakeAmplitude.y * (r2 / 10000.0 - 0.5)),
-          static_cast<float>(plan.QuakeAmplitude.z * (r1 / 10000.0 - 0.5))};
-}
-
 void tscene_atom::Prepare()
 {
   LoadCameraPath(AtomPath, "data\\scene_atom.camera");
@@ -125,7 +80,7 @@ void tscene_atom::Render(int32_t t)
   BeginSceneFrame();
   BeatShake(p, 2);
   if (plan.Quake) {
-    const TVector3 quake = QuakeOffset(plan);
+    const TVector3 quake = RandomJolt(plan.QuakeAmplitude);
     glTranslatef(quake.x, quake.y, quake.z);
   }
   DrawCityChrome();
@@ -137,12 +92,12 @@ void tscene_atom::Render(int32_t t)
   DrawSun();
   DrawGroundHaze(HazeLight);
   if (plan.Fade) {
-    DrawFadeQuad(plan.FadeQuad.Colour, plan.FadeQuad.Blend);
+    DrawFadeQuad(plan.Fade->Colour, plan.Fade->Blend);
     glColor4f(1, 1, 1, 1);
   }
   DrawLetterboxBars();
-  FadeLevel = plan.Glow;
+  FadeLevel = plan.FadeLevel;
   FinishFrame(0.3f, FadeLevel);
-  DrawText("DESTROY ME", FontTexture, 320, 420, 50, 50, plan.CaptionAdvance, 0, 0, 0,
-           plan.Glow);
+  for (const TCaption& caption : plan.Captions)
+    DrawCaption(caption);
 }

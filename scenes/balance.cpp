@@ -1,25 +1,16 @@
-#include "scenes/firsthalf.h"
+#include "scenes/plans.h"
+#include "scenes/passes.h"
 #include "scenes/scenes.h"
 
 #include "engine/assets.h"
-#include "engine/text.h"
 
 #include <GL/gl.h>
 
-#include <cmath>
+namespace {
 
 TCameraPath BalancePath = {};
 
-TBalanceFrame PlanBalanceFrame(float p)
-{
-  TBalanceFrame frame;
-  frame.CameraFraction = p;
-  frame.Fade = BlackFade(Pi * p);
-  frame.FadeLevel = static_cast<float>(std::sqrt(1.0 - p));
-  frame.CaptionAdvance = CaptionAdvance(p);
-  frame.CaptionAlpha = p;
-  return frame;
-}
+}  // namespace
 
 void tscene_balance::Prepare()
 {
@@ -29,10 +20,10 @@ void tscene_balance::Prepare()
 void tscene_balance::Render(int32_t t)
 {
   const float p = Progress(t);
-  const TBalanceFrame frame = PlanBalanceFrame(p);
+  const TBalancePlan plan = BalancePlan(p);
   const TColour black = {0, 0, 0, 1};
 
-  SceneCamera(BalancePath, frame.CameraFraction);
+  SceneCamera(BalancePath, plan.PathFraction);
   DrawSky();
   BeginSceneFrame();
   DrawCityChrome();
@@ -47,10 +38,10 @@ void tscene_balance::Render(int32_t t)
   DrawSmokeColumns(p, 2);
   DrawSun();
   DrawGroundHaze(HazeLight);
-  DrawFadeQuad(frame.Fade.Colour, frame.Fade.Blend);
+  DrawFadeQuad(plan.Fade.Colour, plan.Fade.Blend);
   DrawLetterboxBars();
-  FadeLevel = frame.FadeLevel;
+  FadeLevel = plan.FadeLevel;
   FinishFrame(0.3f, FadeLevel);
-  DrawText("VIRTUALITY", FontTexture, 320, 420, 50, 50, frame.CaptionAdvance, 0, 0, 0,
-           frame.CaptionAlpha);
+  for (const TCaption& caption : plan.Captions)
+    DrawCaption(caption);
 }

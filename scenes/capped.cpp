@@ -1,43 +1,17 @@
 #include "scenes/scenes.h"
 
 #include "engine/camera.h"
-#include "engine/text.h"
 #include "scenes/frame.h"
+#include "scenes/passes.h"
 #include "scenes/plans.h"
 
 #include <GL/gl.h>
 
-#include <cmath>
+namespace {
 
 TCameraPath CappedPaths[4] = {};
 
-namespace {
-
-// The opening flash clears faster than the other scenes' (eighth root, three
-// square roots), then the picture sinks into black from the middle on.
-TFade CappedFade(float p)
-{
-  const double u = Pi * p;
-  if (p <= 0.5f) {
-    const float c = static_cast<float>(1 - std::sqrt(std::sqrt(std::sqrt(std::sin(u)))));
-    return TFade{{c, c, c, 1}, TFadeBlend::Additive};
-  }
-  return BlackFade(u);
-}
-
 }  // namespace
-
-TCappedPlan CappedPlan(float p)
-{
-  TCappedPlan plan;
-  plan.Shot = ChooseShot(p, 4, 4);
-  plan.CapAngle = static_cast<float>(180.0 * p);
-  plan.Fade = CappedFade(p);
-  plan.FadeLevel = static_cast<float>(ShotPulse(p, 4));
-  plan.CaptionAdvance = CaptionAdvance(p);
-  plan.CaptionAlpha = p;
-  return plan;
-}
 
 void tscene_capped::Prepare()
 {
@@ -71,6 +45,6 @@ void tscene_capped::Render(int32_t t)
   DrawLetterboxBars();
   FadeLevel = plan.FadeLevel;
   FinishFrame(0.3f, FadeLevel);
-  DrawText("ZALTORIVENKA", FontTexture, 320, 420, 50, 50, plan.CaptionAdvance, 0, 0, 0,
-           plan.CaptionAlpha);
+  for (const TCaption& caption : plan.Captions)
+    DrawCaption(caption);
 }

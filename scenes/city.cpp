@@ -4,7 +4,11 @@
 
 #include <GL/gl.h>
 
+namespace {
+
 TCameraPath CityPath = {};
+
+}  // namespace
 
 void tscene_city::Prepare()
 {

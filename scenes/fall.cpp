@@ -1,31 +1,18 @@
-#include "scenes/firsthalf.h"
+#include "scenes/plans.h"
+#include "scenes/passes.h"
 #include "scenes/scenes.h"
 
 #include "engine/assets.h"
-#include "engine/text.h"
 
 #include <GL/gl.h>
 
-#include <cmath>
-
-TCameraPath FallPath = {};
-TCameraPath FallHumanPath = {};
-
-TFallFrame PlanFallFrame(float p)
-{
-  TFallFrame frame;
-  frame.CameraFraction = static_cast<float>(0.8 * p);
-  frame.FigureFraction = static_cast<float>(0.6 * p);
-  const double u = Pi * p;
-  // Both quads leave the picture as it is at p = 0.5, where they change over.
-  frame.Fade = p < 0.5 ? BlackFade(u) : WhiteFlash(u);
-  frame.FadeLevel = static_cast<float>(std::sin(u));
-  frame.CaptionAdvance = CaptionAdvance(p);
-  frame.CaptionAlpha = p;
-  return frame;
-}
-
 namespace {
+
+struct TFallPaths {
+  TCameraPath Scene;   // the scene camera
+  TCameraPath Figure;  // the camera the falling figure is seen from
+};
+TFallPaths FallPaths = {};
 
 // The Humb figure seen from its own camera. The projection of that camera
 // stays for the rest of the frame; the modelview returns to the scene camera.
@@ -33,7 +20,7 @@ void DrawFallingFigure(float fraction)
 {
   glPushMatrix();
   glEnable(GL_TEXTURE_2D);
-  SampleCameraPath(Camera, FallHumanPath, fraction);
+  SampleCameraPath(Camera, FallPaths.Figure, fraction);
   ApplyCamera(Camera);
   const float s = 1 / 70.0f;
   glScalef(s, s, s);
@@ -46,30 +33,31 @@ void DrawFallingFigure(float fraction)
 
 void tscene_fall::Prepare()
 {
-  LoadCameraPath(FallPath, "data\\scene_fall.camera");
-  LoadCameraPath(FallHumanPath, "data\\scene_fallhuman.camera");
+  LoadCameraPath(FallPaths.Scene, "data\\scene_fall.camera");
+  LoadCameraPath(FallPaths.Figure, "data\\scene_fallhuman.camera");
 }
 
 void tscene_fall::Render(int32_t t)
 {
   const float p = Progress(t);
-  const TFallFrame frame = PlanFallFrame(p);
+  const TFallPlan plan = FallPlan(p);
   const TColour black = {0, 0, 0, 1};
 
-  SceneCamera(FallPath, frame.CameraFraction);
+  SceneCamera(FallPaths.Scene, plan.PathFraction);
   DrawSky();
   BeginSceneFrame();
   DrawCityChrome();
   DrawCityTextured();
   DrawCityWallOverlay();
   DrawStreaks(p, 4, HazeLight, black);
-  DrawFallingFigure(frame.FigureFraction);
+  DrawFallingFigure(plan.FigureFraction);
   DrawSun();
   DrawGroundHaze(HazeLight);
   DrawSmokeColumns(p, 2);
-  DrawFadeQuad(frame.Fade.Colour, frame.Fade.Blend);
+  DrawFadeQuad(plan.Fade.Colour, plan.Fade.Blend);
   DrawLetterboxBars();
-  FadeLevel = frame.FadeLevel;
+  FadeLevel = plan.FadeLevel;
   FinishFrame(0.3f, FadeLevel);
-  DrawText("SPEED", FontTexture, 320, 420, 50, 50, frame.CaptionAdvance, 0, 0, 0, frame.CaptionAlpha);
+  for (const TCaption& caption : plan.Captions)
+    DrawCaption(caption);
 }

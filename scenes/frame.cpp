@@ -602,16 +602,22 @@ void FinishFrame(float t, float a)
   FlipScreenCopies();
 }
 
+TVector3 RandomJolt(TVector3 amplitude)
+{
+  const int r1 = NextRandom(10000);
+  const int r2 = NextRandom(10000);
+  const int r3 = NextRandom(10000);
+  return {static_cast<float>(amplitude.x * (r3 / 10000.0 - 0.5)),
+          static_cast<float>(amplitude.y * (r2 / 10000.0 - 0.5)),
+          static_cast<float>(amplitude.z * (r1 / 10000.0 - 0.5))};
+}
+
 void BeatShake(float p, float amplitude)
 {
   if (BeatTable[BeatStep(p)] != 1)
     return;
-  const int r1 = NextRandom(10000);
-  const int r2 = NextRandom(10000);
-  const int r3 = NextRandom(10000);
-  glTranslatef(static_cast<float>(amplitude * (r3 / 10000.0 - 0.5)),
-               static_cast<float>(amplitude * (r2 / 10000.0 - 0.5)),
-               static_cast<float>(amplitude * (r1 / 10000.0 - 0.5)));
+  const TVector3 jolt = RandomJolt({amplitude, amplitude, amplitude});
+  glTranslatef(jolt.x, jolt.y, jolt.z);
 }
 
 void StreakRings(float p, float angleStep, float heightStep, double rate)

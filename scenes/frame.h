@@ -15,8 +15,9 @@
 //   turn it back on, DrawGroundHaze leaves it off;
 // - after DrawFadeQuad and DrawLetterboxBars: full-window viewport, depth test
 //   off, texturing on, colour white, overlay projection loaded.
-// Frac4, BeatStep, WaterBlend, BoxOutsideClip and VisibleWaterCorners are plain
-// arithmetic; the rest issue GL calls.
+// Frac4, BeatStep, WaterBlend, BoxOutsideClip, VisibleWaterCorners and
+// RandomJolt are plain arithmetic (RandomJolt draws from NextRandom); the rest
+// issue GL calls.
 #pragma once
 
 #include "engine/camera.h"
@@ -101,7 +102,12 @@ void DrawFadeQuad(TColour colour, TFadeBlend blend);
 void DrawLetterboxBars();
 // Trail factor t, blur mix alpha a (1 keeps the picture sharp).
 void FinishFrame(float t, float a);
-// A random jolt of amplitude a on the beat steps; draws three random numbers
-// on those steps and none on the others.
+// A random offset of up to half the amplitude either way on each axis:
+// draws r1, r2, r3 = NextRandom(10000) in that order and returns
+// (x (r3 / 10000 - 0.5), y (r2 / 10000 - 0.5), z (r1 / 10000 - 0.5)) of the
+// amplitude. The beat shake and the atom's quake both jolt the view with it.
+TVector3 RandomJolt(TVector3 amplitude);
+// Translates the modelview by RandomJolt(a, a, a) on the beat steps; draws
+// three random numbers on those steps and none on the others.
 void BeatShake(float p, float amplitude);
 void StreakRings(float p, float angleStep, float heightStep, double rate);

@@ -4,29 +4,18 @@
 #include "engine/camera.h"
 #include "engine/effects.h"
 #include "engine/geox.h"
-#include "engine/text.h"
 #include "engine/textures.h"
 #include "scenes/frame.h"
+#include "scenes/passes.h"
 #include "scenes/plans.h"
 
 #include <GL/gl.h>
 
-#include <cmath>
+namespace {
 
 TCameraPath JumpPaths[4] = {};
 
-TJumpPlan JumpPlan(float p)
-{
-  TJumpPlan plan;
-  plan.Shot = ChooseShot(p, 4, 2);
-  plan.FadeLevel = std::sqrt(static_cast<float>(ShotPulse(p, 4)));
-  plan.RingP = p / 3;
-  plan.Water = p >= 0.75f;
-  plan.WaterPhase = 12.0 * p;
-  plan.CaptionAdvance = static_cast<float>(40 + 10.0 * p);
-  plan.CaptionAlpha = p;
-  return plan;
-}
+}  // namespace
 
 void tscene_jump::Prepare()
 {
@@ -77,6 +66,6 @@ void tscene_jump::Render(int32_t t)
   }
   DrawLetterboxBars();
   FinishFrame(0.3f, FadeLevel);
-  DrawText("CREATE ME", FontTexture, 320, 420, 50, 50, plan.CaptionAdvance, 0, 0, 0,
-           plan.CaptionAlpha);
+  for (const TCaption& caption : plan.Captions)
+    DrawCaption(caption);
 }

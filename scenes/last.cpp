@@ -3,19 +3,21 @@
 #include "engine/assets.h"
 #include "engine/camera.h"
 #include "engine/geox.h"
-#include "engine/text.h"
 #include "engine/textures.h"
 #include "scenes/frame.h"
+#include "scenes/passes.h"
 #include "scenes/plans.h"
-#include "scenes/shots.h"
 #include "scenes/steptimes.h"
 
 #include <GL/gl.h>
 
-TCameraPath LastPath = {};
-TCameraPath CorridorPath = {};
-
 namespace {
+
+struct TLastPaths {
+  TCameraPath World;     // the city, Wobbla and arounder models, water and smoke
+  TCameraPath Corridor;  // the corridor drawn over them
+};
+TLastPaths LastPaths = {};
 
 // Marks the pixels the corridor covers with stencil value 1, from the
 // corridor camera with its beat jolt (drawing the jolt's random numbers, as
@@ -30,7 +32,7 @@ TViewMatrix MaskCorridor(float p, float corridorFraction)
 {
   TViewMatrix corridorView;
   const TCamera world = Camera;
-  SampleCameraPath(Camera, CorridorPath, corridorFraction);
+  SampleCameraPath(Camera, LastPaths.Corridor, corridorFraction);
   ApplyCamera(Camera);
   BeatShake(p, 2);
   glGetFloatv(GL_MODELVIEW_MATRIX, corridorView.m);
@@ -56,21 +58,10 @@ TViewMatrix MaskCorridor(float p, float corridorFraction)
 
 }  // namespace
 
-TLastPlan LastPlan(float p)
-{
-  TLastPlan plan;
-  plan.WorldFraction = static_cast<float>(0.2 * p + 0.3);
-  plan.CorridorFraction = static_cast<float>(0.8 * p);
-  plan.WaterPhase = 12.0 * p;
-  plan.FadeLevel = 1 - p;
-  plan.CaptionAlpha = p;
-  return plan;
-}
-
 void tscene_last::Prepare()
 {
-  LoadCameraPath(LastPath, "data\\scene_last.camera");
-  LoadCameraPath(CorridorPath, "data\\scene_corridor.camera");
+  LoadCameraPath(LastPaths.World, "data\\scene_last.camera");
+  LoadCameraPath(LastPaths.Corridor, "data\\scene_corridor.camera");
 }
 
 void tscene_last::Render(int32_t t)
@@ -83,7 +74,7 @@ void tscene_last::Render(int32_t t)
   // after a depth clear, so they cover every pixel they touch: those pixels
   // are marked in the stencil buffer first and the world is drawn only
   // outside them. Only the corridor jolts on the beat.
-  SceneCamera(LastPath, plan.WorldFraction);
+  SceneCamera(LastPaths.World, plan.WorldFraction);
   DrawSky();
   BeginSceneFrame();
   const TViewMatrix corridorView = MaskCorridor(p, plan.CorridorFraction);
@@ -103,7 +94,7 @@ void tscene_last::Render(int32_t t)
   glDisable(GL_STENCIL_TEST);
 
   MarkFrameStep(TFrameStep::Models);
-  SampleCameraPath(Camera, CorridorPath, plan.CorridorFraction);
+  SampleCameraPath(Camera, LastPaths.Corridor, plan.CorridorFraction);
   ApplyCamera(Camera);
   glLoadMatrixf(corridorView.m);
   glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -116,7 +107,6 @@ void tscene_last::Render(int32_t t)
   DrawLetterboxBars();
   FadeLevel = plan.FadeLevel;
   FinishFrame(0.3f, FadeLevel);
-  DrawText("WELCOME", FontTexture, 320, 360, 40, 40, 25, 1, 1, 1, plan.CaptionAlpha);
-  DrawText("VORDAZALTORIVENKA2006", FontTexture, 320, 390, 40, 40, 25, 1, 1, 1,
-           plan.CaptionAlpha);
+  for (const TCaption& caption : plan.Captions)
+    DrawCaption(caption);
 }

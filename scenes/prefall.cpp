@@ -1,22 +1,13 @@
-#include "scenes/firsthalf.h"
+#include "scenes/plans.h"
 #include "scenes/scenes.h"
 
-#include <cmath>
 #include <string>
+
+namespace {
 
 TCameraPath PrefallPaths[8] = {};
 
-TPrefallFrame PlanPrefallFrame(float p)
-{
-  TPrefallFrame frame;
-  // The pulse restarts with every eighth; being rounded, it may restart a
-  // little before the path changes, which uses truncation.
-  frame.FadeLevel = static_cast<float>(std::sqrt(ShotPulse(p, 8)));
-  frame.Shot = ChooseShot(p, 8, 5);
-  // Black at the cut, clear a quarter into the eighth, black again at its end.
-  frame.Fade = BlackFade(Pi * (1 - static_cast<double>(frame.FadeLevel)));
-  return frame;
-}
+}  // namespace
 
 void tscene_prefall::Prepare()
 {
@@ -27,11 +18,11 @@ void tscene_prefall::Prepare()
 void tscene_prefall::Render(int32_t t)
 {
   const float p = Progress(t);
-  const TPrefallFrame frame = PlanPrefallFrame(p);
+  const TPrefallPlan plan = PrefallPlan(p);
   const TColour black = {0, 0, 0, 1};
 
-  FadeLevel = frame.FadeLevel;
-  SceneCamera(PrefallPaths[frame.Shot.Index], frame.Shot.Fraction);
+  FadeLevel = plan.FadeLevel;
+  SceneCamera(PrefallPaths[plan.Shot.Index], plan.Shot.Fraction);
   DrawSky();
   BeginSceneFrame();
   DrawCityChrome();
@@ -41,7 +32,7 @@ void tscene_prefall::Render(int32_t t)
   DrawSun();
   DrawGroundHaze(HazeLight);
   DrawSmokeColumns(p, 2);
-  DrawFadeQuad(frame.Fade.Colour, frame.Fade.Blend);
+  DrawFadeQuad(plan.Fade.Colour, plan.Fade.Blend);
   DrawLetterboxBars();
   FinishFrame(0.3f, FadeLevel);
 }

@@ -1,32 +1,19 @@
 #include "scenes/scenes.h"
 
 #include "engine/camera.h"
-#include "engine/text.h"
 #include "scenes/frame.h"
+#include "scenes/passes.h"
 #include "scenes/plans.h"
 
 #include <GL/gl.h>
 
-#include <cmath>
+namespace {
 
 TCameraPath RushPath = {};
-
-namespace {
 
 constexpr int RushFieldCount = 20;
 
 }  // namespace
-
-TRushPlan RushPlan(float p)
-{
-  TRushPlan plan;
-  plan.PathFraction = static_cast<float>(0.8 * p);
-  plan.Flash = WhiteFlash(Pi * p);
-  plan.FadeLevel = static_cast<float>(std::sin(Pi * p));
-  plan.CaptionAdvance = CaptionAdvance(p);
-  plan.CaptionAlpha = p;
-  return plan;
-}
 
 void tscene_rush::Prepare()
 {
@@ -56,10 +43,10 @@ void tscene_rush::Render(int32_t t)
   DrawSun();
   DrawGroundHaze(HazeLight);
   DrawSmokeColumns(p, 2);
-  DrawFadeQuad(plan.Flash.Colour, plan.Flash.Blend);
+  DrawFadeQuad(plan.Fade.Colour, plan.Fade.Blend);
   DrawLetterboxBars();
   FadeLevel = plan.FadeLevel;
   FinishFrame(0.3f, FadeLevel);
-  DrawText("VORDA", FontTexture, 320, 420, 50, 50, plan.CaptionAdvance, 0, 0, 0,
-           plan.CaptionAlpha);
+  for (const TCaption& caption : plan.Captions)
+    DrawCaption(caption);
 }

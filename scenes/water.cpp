@@ -1,26 +1,12 @@
-#include "scenes/firsthalf.h"
+#include "scenes/plans.h"
+#include "scenes/passes.h"
 #include "scenes/scenes.h"
 
-#include "engine/text.h"
-
-#include <cmath>
+namespace {
 
 TCameraPath WaterPath = {};
 
-TWaterFrame PlanWaterFrame(float p)
-{
-  TWaterFrame frame;
-  frame.CameraFraction = p;
-  // Twelve steps of the height fields: three rounds of the four.
-  frame.WaterPhase = 12.0 * p;
-  const double u = Pi * p;
-  frame.Fade = BlackFade(u);
-  // Sharp at both ends, only the blurred copy in the middle.
-  frame.FadeLevel = static_cast<float>(std::sqrt(1 - std::sin(u)));
-  frame.CaptionAdvance = CaptionAdvance(p);
-  frame.CaptionAlpha = p;
-  return frame;
-}
+}  // namespace
 
 void tscene_water::Prepare()
 {
@@ -30,10 +16,10 @@ void tscene_water::Prepare()
 void tscene_water::Render(int32_t t)
 {
   const float p = Progress(t);
-  const TWaterFrame frame = PlanWaterFrame(p);
+  const TWaterPlan plan = WaterPlan(p);
   const TColour black = {0, 0, 0, 1};
 
-  SceneCamera(WaterPath, frame.CameraFraction);
+  SceneCamera(WaterPath, plan.PathFraction);
   DrawSky();
   BeginSceneFrame();
   DrawCityChrome();
@@ -42,12 +28,12 @@ void tscene_water::Render(int32_t t)
   DrawStreaks(p, 4, HazeLight, black);
   DrawSun();
   DrawGroundHaze(HazeDark);
-  DrawWater(frame.WaterPhase);
+  DrawWater(plan.WaterPhase);
   DrawSmokeColumns(p, 2);
-  DrawFadeQuad(frame.Fade.Colour, frame.Fade.Blend);
+  DrawFadeQuad(plan.Fade.Colour, plan.Fade.Blend);
   DrawLetterboxBars();
-  FadeLevel = frame.FadeLevel;
+  FadeLevel = plan.FadeLevel;
   FinishFrame(0.3f, FadeLevel);
-  DrawText("AMBIENCE", FontTexture, 320, 420, 50, 50, frame.CaptionAdvance, 0, 0, 0,
-           frame.CaptionAlpha);
+  for (const TCaption& caption : plan.Captions)
+    DrawCaption(caption);
 }

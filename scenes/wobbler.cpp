@@ -1,27 +1,14 @@
-#include "scenes/firsthalf.h"
+#include "scenes/plans.h"
+#include "scenes/passes.h"
 #include "scenes/scenes.h"
-
-#include "engine/text.h"
 
 #include <GL/gl.h>
 
-#include <cmath>
 #include <string>
 
-TCameraPath WobblerPaths[4] = {};
-
-TWobblerFrame PlanWobblerFrame(float p)
-{
-  TWobblerFrame frame;
-  // Every shot opens as its blurred copy and sharpens until the next cut.
-  frame.FadeLevel = static_cast<float>(std::sqrt(ShotPulse(p, 4)));
-  frame.Shot = ChooseShot(p, 4, 2);
-  frame.CaptionAdvance = CaptionAdvance(p);
-  frame.WhiteLetterAlpha = p;
-  return frame;
-}
-
 namespace {
+
+TCameraPath WobblerPaths[4] = {};
 
 // Three copies of the black streak field at fixed angles and heights, all
 // drifting with one phase, ten times slower than over the city.
@@ -52,10 +39,10 @@ void tscene_wobbler::Prepare()
 void tscene_wobbler::Render(int32_t t)
 {
   const float p = Progress(t);
-  const TWobblerFrame frame = PlanWobblerFrame(p);
+  const TWobblerPlan plan = WobblerPlan(p);
 
-  FadeLevel = frame.FadeLevel;
-  SceneCamera(WobblerPaths[frame.Shot.Index], frame.Shot.Fraction);
+  FadeLevel = plan.FadeLevel;
+  SceneCamera(WobblerPaths[plan.Shot.Index], plan.Shot.Fraction);
   DrawSky();
   BeginSceneFrame();
   DrawStreakFields(p);
@@ -68,8 +55,6 @@ void tscene_wobbler::Render(int32_t t)
   glPopMatrix();
   DrawLetterboxBars();
   FinishFrame(0.3f, FadeLevel);
-  // The white E lands on the leading blank and completes EMOTION.
-  DrawText(" MOTION", FontTexture, 320, 420, 50, 50, frame.CaptionAdvance, 0, 0, 0, 1);
-  DrawText("E      ", FontTexture, 320, 420, 50, 50, frame.CaptionAdvance, 1, 1, 1,
-           frame.WhiteLetterAlpha);
+  for (const TCaption& caption : plan.Captions)
+    DrawCaption(caption);
 }

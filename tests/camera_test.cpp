@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -56,22 +55,23 @@ TEST(CameraSampler, ShortPathsYieldSlotOneUnchanged)
 
 TEST(CameraSampler, FourRecordsMakeTwoSegments)
 {
+  // Records r = 0 to 3 hold 10 r + k in field k. Segment 1 runs from record 1
+  // to 2, segment 2 from record 2 to 3; every field moves by 10 a segment, so
+  // the first segment is a straight line. The second ends with the tangent
+  // towards the empty slot 4: at its middle field k is
+  // 0.5 (20 + k) + 0.125 * 10 + 0.5 (30 + k) - 0.125 (0 - (30 + k)) = 30 + 1.125 k.
   const TCameraPath path = LoadedPath(CameraFile(4));
   struct {
     float f;
-    int from;   // record the segment starts at
-    float u;    // position within the segment
-  } cases[] = {{0.0f, 1, 0.0f}, {0.25f, 1, 0.5f}, {0.5f, 2, 0.0f}, {0.75f, 2, 0.5f}};
+    float field0;  // field k is field0 + slope * k
+    float slope;
+  } cases[] = {{0.0f, 10, 1}, {0.25f, 15, 1}, {0.5f, 20, 1}, {0.75f, 30, 1.125f}};
   for (const auto& c : cases) {
     TCamera camera;
     SampleCameraPath(camera, path, c.f);
     const std::vector<float> got = Fields(camera);
-    for (int k = 0; k < 10; ++k) {
-      const float p0 = Fields(path.CameraKeys[c.from])[k];
-      const float p1 = Fields(path.CameraKeys[c.from + 1])[k];
-      const float p2 = c.from + 2 < 4 ? Fields(path.CameraKeys[c.from + 2])[k] : 0.0f;
-      EXPECT_FLOAT_EQ(got[k], HermiteStep(c.u, p0, p1, p2)) << "f " << c.f << " field " << k;
-    }
+    for (int k = 0; k < 10; ++k)
+      EXPECT_FLOAT_EQ(got[k], c.field0 + c.slope * k) << "f " << c.f << " field " << k;
   }
   TCamera start;
   SampleCameraPath(start, path, 0.0f);
@@ -98,12 +98,10 @@ TEST(CameraSampler, FullPathReadsZeroPastTheLastSlot)
   ASSERT_EQ(path.Count, 100);
   TCamera camera;
   SampleCameraPath(camera, path, 0.99999f);
-  // The last segment runs from record 98 to 99 with the end tangent taken
-  // from an all-zero slot.
-  const float expected = HermiteStep(
-      static_cast<float>((0.99999f - 97 * static_cast<double>(1.0f / 98)) / (1.0f / 98)),
-      Fields(path.CameraKeys[98])[0], Fields(path.CameraKeys[99])[0], 0.0f);
-  EXPECT_FLOAT_EQ(camera.FieldOfView, expected);
+  // The last segment runs from record 98 (field 980) to 99 (990) with the end
+  // tangent 0 - 990 towards an all-zero slot; 0.99999 is 0.99902 of the way
+  // along it, so the field has just overshot 990 by about 990 * 0.00098.
+  EXPECT_FLOAT_EQ(camera.FieldOfView, 990.96759f);
 }
 
 TEST(CameraFile, RecordCountIsSizeDividedByForty)
@@ -194,11 +192,12 @@ TEST(CameraMotion, TurnUsesTheDirectionFromEntry)
   SetCamera(camera, 1, 2, 3, 4, 6, 15, 0, 1, 0);
   const float a = 0.3f, b = 0.5f;
   TurnCamera(camera, a, b, 0);
-  const float dx = 3, dy = 4, dz = 12;
-  // z comes from the b rotation alone; y from a; x from b.
-  EXPECT_FLOAT_EQ(camera.Target.z, 3 + dx * std::sin(b) + dz * std::cos(b));
-  EXPECT_FLOAT_EQ(camera.Target.y, 2 + dy * std::cos(a) - dz * std::sin(a));
-  EXPECT_FLOAT_EQ(camera.Target.x, 1 + dx * std::cos(b) - dz * std::sin(b));
+  // The direction from entry is (3, 4, 12). z comes from the b rotation
+  // alone: 3 + 3 sin 0.5 + 12 cos 0.5; y from a: 2 + 4 cos 0.3 - 12 sin 0.3;
+  // x from b: 1 + 3 cos 0.5 - 12 sin 0.5.
+  EXPECT_FLOAT_EQ(camera.Target.z, 14.9692669f);
+  EXPECT_FLOAT_EQ(camera.Target.y, 2.27510357f);
+  EXPECT_FLOAT_EQ(camera.Target.x, -2.12035894f);
   EXPECT_FLOAT_EQ(camera.Eye.x, 1);
   EXPECT_FLOAT_EQ(camera.Up.y, 1);
 }

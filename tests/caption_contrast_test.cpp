@@ -11,7 +11,6 @@
 #include "engine/text.h"
 #include "host/headlessdemo.h"
 #include "host/timeline.h"
-#include "scenes/firsthalf.h"
 #include "scenes/plans.h"
 #include "test_support.h"
 
@@ -22,6 +21,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,19 +33,6 @@ constexpr double LeastMeanDifference = 0.12;
 constexpr double VisibleDifference = 0.04;
 constexpr double LeastVisibleShare = 0.5;
 constexpr double MidGrey = 0.5;
-
-// One line of text as a scene draws it at some progress p.
-struct TCaptionLine {
-  std::string Text;
-  float X, Y, GlyphWidth, GlyphHeight, Advance;
-  float Red, Green, Blue, Alpha;
-};
-
-// A caption 50 x 50 at x 320 with its glyph bottoms at y 420, in black.
-TCaptionLine LowerCaption(const std::string& text, float advance, float alpha)
-{
-  return {text, 320, 420, 50, 50, advance, 0, 0, 0, alpha};
-}
 
 // The luminances the picture under the captions can still take after the
 // scene's own full-screen quad, whatever the content shows.
@@ -60,8 +47,13 @@ TPictureRange RangeUnder(const TFade& fade)
   return {fade.Colour.a * fade.Colour.r, fade.Colour.a * fade.Colour.r + 1 - fade.Colour.a};
 }
 
+TPictureRange RangeUnder(const std::optional<TFade>& fade)
+{
+  return fade ? RangeUnder(*fade) : TPictureRange{};
+}
+
 struct TCaptionFrame {
-  std::vector<TCaptionLine> Lines;
+  std::vector<TCaption> Lines;
   TPictureRange Picture;
 };
 
@@ -71,79 +63,58 @@ struct TCaptionScene {
   std::function<TCaptionFrame(float p)> Captions;
 };
 
-// The captions each scene draws at p, with the texts and places its Render
-// gives them, the spread and opacity its plan works out, and what its fade
-// or flash quad leaves of the picture.
+// The captions each scene's plan gives it at p, and what its fade or flash
+// quad leaves of the picture.
 const TCaptionScene CaptionScenes[] = {
     {"balance", 2,
      [](float p) {
-       const TBalanceFrame f = PlanBalanceFrame(p);
-       return TCaptionFrame{{LowerCaption("VIRTUALITY", f.CaptionAdvance, f.CaptionAlpha)},
-                            RangeUnder(f.Fade)};
+       const TBalancePlan plan = BalancePlan(p);
+       return TCaptionFrame{plan.Captions, RangeUnder(plan.Fade)};
      }},
     {"fall", 3,
      [](float p) {
-       const TFallFrame f = PlanFallFrame(p);
-       return TCaptionFrame{{LowerCaption("SPEED", f.CaptionAdvance, f.CaptionAlpha)}, RangeUnder(f.Fade)};
+       const TFallPlan plan = FallPlan(p);
+       return TCaptionFrame{plan.Captions, RangeUnder(plan.Fade)};
      }},
     {"water", 4,
      [](float p) {
-       const TWaterFrame f = PlanWaterFrame(p);
-       return TCaptionFrame{{LowerCaption("AMBIENCE", f.CaptionAdvance, f.CaptionAlpha)}, RangeUnder(f.Fade)};
+       const TWaterPlan plan = WaterPlan(p);
+       return TCaptionFrame{plan.Captions, RangeUnder(plan.Fade)};
      }},
     {"wobbler", 5,
-     [](float p) {
-       const TWobblerFrame f = PlanWobblerFrame(p);
-       TCaptionLine e = LowerCaption("E      ", f.CaptionAdvance, f.WhiteLetterAlpha);
-       e.Red = e.Green = e.Blue = 1;
-       return TCaptionFrame{{LowerCaption(" MOTION", f.CaptionAdvance, 1), e}, {}};
-     }},
+     [](float p) { return TCaptionFrame{WobblerPlan(p).Captions, {}}; }},
     {"rush", 6,
      [](float p) {
        const TRushPlan plan = RushPlan(p);
-       return TCaptionFrame{{LowerCaption("VORDA", plan.CaptionAdvance, plan.CaptionAlpha)},
-                            RangeUnder(plan.Flash)};
+       return TCaptionFrame{plan.Captions, RangeUnder(plan.Fade)};
      }},
     {"capped", 7,
      [](float p) {
        const TCappedPlan plan = CappedPlan(p);
-       return TCaptionFrame{{LowerCaption("ZALTORIVENKA", plan.CaptionAdvance, plan.CaptionAlpha)},
-                            RangeUnder(plan.Fade)};
+       return TCaptionFrame{plan.Captions, RangeUnder(plan.Fade)};
      }},
     {"jump", 8,
-     [](float p) {
-       const TJumpPlan plan = JumpPlan(p);
-       return TCaptionFrame{{LowerCaption("CREATE ME", plan.CaptionAdvance, plan.CaptionAlpha)}, {}};
-     }},
+     [](float p) { return TCaptionFrame{JumpPlan(p).Captions, {}}; }},
     {"atom", 9,
      [](float p) {
        const TAtomPlan plan = AtomPlan(p);
-       return TCaptionFrame{{LowerCaption("DESTROY ME", plan.CaptionAdvance, plan.Glow)},
-                            plan.Fade ? RangeUnder(plan.FadeQuad) : TPictureRange{}};
+       return TCaptionFrame{plan.Captions, RangeUnder(plan.Fade)};
      }},
     {"outro", 10,
      [](float p) {
        const TOutroPlan plan = OutroPlan(p);
-       return TCaptionFrame{{LowerCaption(plan.Caption, plan.CaptionAdvance, plan.CaptionAlpha)},
-                            RangeUnder(plan.Flash)};
+       return TCaptionFrame{plan.Captions, RangeUnder(plan.Fade)};
      }},
     {"last", 11,
-     [](float p) {
-       const float alpha = LastPlan(p).CaptionAlpha;
-       return TCaptionFrame{{{"WELCOME", 320, 360, 40, 40, 25, 1, 1, 1, alpha},
-                             {"VORDAZALTORIVENKA2006", 320, 390, 40, 40, 25, 1, 1, 1, alpha}},
-                            {}};
-     }},
+     [](float p) { return TCaptionFrame{LastPlan(p).Captions, {}}; }},
     {"movrik", 12,
      [](float p) {
        const TMovrikPlan plan = MovrikPlan(p);
-       TCaptionFrame frame;
-       for (const TCaption& c : plan.Captions)
-         frame.Lines.push_back({c.Text, c.X, c.Y, c.GlyphWidth, c.GlyphHeight, c.Advance, 1, 1, 1, 1});
+       TCaptionFrame frame{plan.Captions, {}};
        if (plan.Flash)
-         frame.Picture = RangeUnder(plan.FlashQuad);
+         frame.Picture = RangeUnder(plan.Flash);
        if (plan.Fade)
-         frame.Picture = RangeUnder(plan.FadeQuad);
+         frame.Picture = RangeUnder(plan.Fade);
        return frame;
      }},
 };
@@ -153,13 +124,13 @@ const TCaptionScene CaptionScenes[] = {
 // quad, would let it stand out by the required mean difference. Where the
 // scene itself fades the picture to black under black letters, or flashes it
 // to white under white ones, no content could make the caption readable.
-bool Sampled(const TCaptionLine& line, const TPictureRange& picture)
+bool Sampled(const TCaption& line, const TPictureRange& picture)
 {
-  if (line.Alpha < LeastAlpha || line.Text.find_first_not_of(' ') == std::string::npos)
+  if (line.Colour.a < LeastAlpha || line.Text.find_first_not_of(' ') == std::string::npos)
     return false;
-  const bool white = line.Red + line.Green + line.Blue > 1.5f;
+  const bool white = line.Colour.r + line.Colour.g + line.Colour.b > 1.5f;
   const double room = white ? 1 - picture.Darkest : picture.Brightest;
-  return line.Alpha * room * MidGrey >= LeastMeanDifference;
+  return line.Colour.a * room * MidGrey >= LeastMeanDifference;
 }
 
 double Luminance(const std::vector<uint8_t>& frame, size_t pixel)
@@ -170,7 +141,7 @@ double Luminance(const std::vector<uint8_t>& frame, size_t pixel)
 
 // The pixels that a line's glyphs cover at least half: the line drawn opaque
 // black on white, on its own, and looked for inside its glyph boxes.
-std::vector<size_t> GlyphPixels(const TCaptionLine& line)
+std::vector<size_t> GlyphPixels(const TCaption& line)
 {
   glViewport(0, 0, FrameWidth, FrameHeight);
   glClearColor(1, 1, 1, 1);
@@ -260,8 +231,8 @@ TEST(CaptionContrast, EveryCaptionStandsOutFromWhatIsBehindIt)
     std::vector<TContrast> frames;
     for (int32_t t = timed.StartTime; t <= end; t += SampleStep) {
       const TCaptionFrame captions = scene.Captions(timed.Progress(t));
-      std::vector<TCaptionLine> lines;
-      for (const TCaptionLine& line : captions.Lines)
+      std::vector<TCaption> lines;
+      for (const TCaption& line : captions.Lines)
         if (Sampled(line, captions.Picture))
           lines.push_back(line);
       if (lines.empty())
@@ -271,7 +242,7 @@ TEST(CaptionContrast, EveryCaptionStandsOutFromWhatIsBehindIt)
       FontTexture = blankFont;
       const std::vector<uint8_t> plain = RenderSample(t);
       FontTexture = realFont;
-      for (const TCaptionLine& line : lines) {
+      for (const TCaption& line : lines) {
         const std::vector<size_t> glyphs = GlyphPixels(line);
         ASSERT_FALSE(glyphs.empty()) << scene.Name << " \"" << line.Text << "\" covers no pixel";
         double sum = 0;

@@ -1,52 +1,14 @@
-#include "scenes/shots.h"
+#include "scenes/passes.h"
 
 #include "engine/assets.h"
 #include "engine/effects.h"
+#include "engine/text.h"
 #include "engine/textures.h"
 #include "scenes/steptimes.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
-#include <cmath>
-
-bool InsideRange(double x, double lo, double hi)
-{
-  return lo <= x && x <= hi;
-}
-
-TShot ChooseShot(float p, int shots, double pace)
-{
-  int64_t k = TruncSafe(static_cast<double>(p) * shots) % shots;
-  if (k < 0)
-    k += shots;  // a negative p still names one of the paths
-  TShot shot;
-  shot.Index = static_cast<int>(k);
-  shot.Fraction = static_cast<float>((p - static_cast<double>(k) / shots) * pace);
-  return shot;
-}
-
-double ShotPulse(float p, int shots)
-{
-  return static_cast<double>(RoundEven(1000.0 * shots * p) % 1000) / 1000;
-}
-
-TFade BlackFade(double u)
-{
-  const double s = std::sin(u);
-  return TFade{{0, 0, 0, static_cast<float>(1 - s * s)}, TFadeBlend::Alpha};
-}
-
-TFade WhiteFlash(double u)
-{
-  const float c = static_cast<float>(1 - std::sqrt(std::sqrt(std::sin(u))));
-  return TFade{{c, c, c, 1}, TFadeBlend::Additive};
-}
-
-float CaptionAdvance(float p)
-{
-  return static_cast<float>(40 + 25.0 * p);
-}
 
 void DrawWobblaModels()
 {
@@ -95,4 +57,10 @@ void PlaceHumanModels(float z)
   glRotatef(180, 0, 1, 0);
   glTranslatef(-50, 239.8f, z);
   glScalef(s, s, s);
+}
+
+void DrawCaption(const TCaption& caption)
+{
+  DrawText(caption.Text, FontTexture, caption.X, caption.Y, caption.GlyphWidth, caption.GlyphHeight,
+           caption.Advance, caption.Colour.r, caption.Colour.g, caption.Colour.b, caption.Colour.a);
 }
