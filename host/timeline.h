@@ -20,7 +20,7 @@ constexpr int SceneSlotCount = 32;
 
 // The thirteen scenes in slots 0 to 12 (SceneIntervals), placeholder city
 // scenes in 13 to 19, the rest empty.
-extern std::unique_ptr<mve_genericscene> SceneTable[SceneSlotCount];
+extern std::unique_ptr<mve_genericscene> SceneTable[SceneSlotCount];  // written by BuildSceneTable
 
 extern int32_t MusicTime;  // ms of music of the frame being drawn; written by RenderFrame
 

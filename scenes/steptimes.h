@@ -22,8 +22,7 @@ struct TStepTimes {
   std::chrono::steady_clock::time_point Since;
 };
 
-// Written by MarkFrameStep; enabled and reset by the benchmark.
-extern TStepTimes StepTimes;
+extern TStepTimes StepTimes;  // ms per step; written by MarkFrameStep, enabled and reset by the benchmark
 
 // Starts step `next` (TFrameStep::Count ends the frame's last step). Issues
 // glFinish when enabled.
