@@ -161,7 +161,7 @@ public:
   void Resume() override;
   bool Paused() const override;
   void Seek(int32_t position) override;
-  // True once Start has fallen back to the silent wall clock.
+  // True once StartAt has fallen back to the silent wall clock.
   bool Silent() const { return Fallback != nullptr; }
 
 private:
