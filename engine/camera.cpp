@@ -15,6 +15,25 @@
 TCamera Camera = DefaultCamera();
 TCameraPath RecordedPath = {};
 
+namespace {
+
+// Every path LoadCameraPath has filled, with its file, for ReloadCameraPaths.
+struct TLoadedPath {
+  TCameraPath* Path;
+  std::string FileName;
+};
+std::vector<TLoadedPath> LoadedPaths;
+
+// The file's keys, or false with the reason.
+bool ReadCameraPath(TCameraPath& path, const std::string& fileName, std::string& error)
+{
+  std::vector<uint8_t> bytes;
+  return ReadFileBytes(fileName, bytes, error) &&
+         ParseCameraPath(path, bytes.data(), bytes.size(), error);
+}
+
+}  // namespace
+
 TCamera DefaultCamera()
 {
   return TCamera{70.0f, {0.0f, 0.0f, -10.0f}, {0.0f, 0.0f, 10.0f}, {0.0f, 10.0f, 0.0f}};
@@ -179,11 +198,35 @@ bool ParseCameraPath(TCameraPath& path, const uint8_t* bytes, size_t size, std::
 
 void LoadCameraPath(TCameraPath& path, const std::string& fileName)
 {
-  std::vector<uint8_t> bytes;
   std::string error;
-  if (!ReadFileBytes(fileName, bytes, error) ||
-      !ParseCameraPath(path, bytes.data(), bytes.size(), error))
+  if (!ReadCameraPath(path, fileName, error))
     FatalFileError(fileName, error);
+  const bool known = std::any_of(LoadedPaths.begin(), LoadedPaths.end(), [&](const TLoadedPath& p) {
+    return p.Path == &path && p.FileName == fileName;
+  });
+  if (!known)
+    LoadedPaths.push_back({&path, fileName});
+}
+
+int ReloadCameraPaths(std::vector<std::string>& failures)
+{
+  int reloaded = 0;
+  for (const TLoadedPath& loaded : LoadedPaths) {
+    TCameraPath fresh = *loaded.Path;
+    std::string error;
+    if (!ReadCameraPath(fresh, loaded.FileName, error)) {
+      failures.push_back(loaded.FileName + ": " + error);
+      continue;
+    }
+    *loaded.Path = fresh;
+    ++reloaded;
+  }
+  return reloaded;
+}
+
+void ForgetCameraPaths()
+{
+  LoadedPaths.clear();
 }
 
 void SaveCameraPath(const TCameraPath& path, const std::string& fileName)

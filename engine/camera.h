@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct TVector3 {
   float x, y, z;
@@ -69,5 +70,16 @@ void SampleCameraPath(TCamera& camera, const TCameraPath& path, float f);
 bool ParseCameraPath(TCameraPath& path, const uint8_t* bytes, size_t size, std::string& error);
 
 // File wrappers: any failure is fatal and names the file.
+// LoadCameraPath also remembers the path with its file name for
+// ReloadCameraPaths, so a path given to it must live until the next reload
+// (the scenes' paths live for the whole run) or be forgotten.
 void LoadCameraPath(TCameraPath& path, const std::string& fileName);
 void SaveCameraPath(const TCameraPath& path, const std::string& fileName);
+
+// Reads every file LoadCameraPath has loaded again, into its path. A path
+// takes the new keys only when its file reads and parses; otherwise it keeps
+// the keys it had and the failure is added to failures as "file: reason".
+// Nothing is fatal here. Returns how many paths took new keys.
+int ReloadCameraPaths(std::vector<std::string>& failures);
+// Drops every remembered path (for paths that end before the process does).
+void ForgetCameraPaths();

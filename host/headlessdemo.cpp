@@ -26,7 +26,7 @@ bool StartHeadlessDemo(const std::string& contentDir, const std::function<void()
   SetupViewport(FrameWidth, FrameHeight);
   // Nothing plays: the callers name each frame's time themselves.
   TScriptedClock clock;
-  InitDemo(clock, present);
+  InitDemo(clock, present, 0);
   return true;
 }
 

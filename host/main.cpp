@@ -1,9 +1,25 @@
 // The demo: a window, the soundtrack and thirteen scenes in step with it.
+#include "host/options.h"
 #include "host/timeline.h"
 #include "host/window.h"
 
-int main()
+#include <cstdio>
+#include <string>
+
+int main(int argc, char** argv)
 {
+  TDemoOptions options;
+  std::string error;
+  switch (ParseDemoOptions(argc, argv, options, error)) {
+    case TDemoCommand::Help:
+      std::fputs(DemoUsage().c_str(), stdout);
+      return 0;
+    case TDemoCommand::Bad:
+      std::fprintf(stderr, "mvrk_dms: %s\n%s", error.c_str(), DemoUsage().c_str());
+      return 2;
+    case TDemoCommand::Run:
+      break;
+  }
   MaskFloatingPointExceptions();
-  return RunDemo() ? 0 : 1;
+  return RunDemo(options) ? 0 : 1;
 }

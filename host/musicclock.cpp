@@ -14,19 +14,46 @@ void TWallClock::StartAt(int32_t position)
   StartTicks = SDL_GetPerformanceCounter();
   Offset = position;
   Started = true;
+  IsPaused = false;
 }
 
 int32_t TWallClock::Position()
 {
   if (!Started)
     return 0;
+  if (IsPaused)
+    return Offset;
   const uint64_t ticks = SDL_GetPerformanceCounter() - StartTicks;
   return Offset + static_cast<int32_t>(ticks * 1000 / SDL_GetPerformanceFrequency());
+}
+
+void TWallClock::Pause()
+{
+  if (IsPaused)
+    return;
+  Offset = Position();
+  IsPaused = true;
+}
+
+void TWallClock::Resume()
+{
+  if (!IsPaused)
+    return;
+  StartTicks = SDL_GetPerformanceCounter();
+  IsPaused = false;
+}
+
+void TWallClock::Seek(int32_t position)
+{
+  StartTicks = SDL_GetPerformanceCounter();
+  Offset = position;
 }
 
 int32_t TScriptedClock::Position()
 {
   ++Polls;
+  if (IsPaused)
+    return Last;
   if (!Pending.empty()) {
     Last = Pending.front();
     Pending.pop_front();
@@ -39,6 +66,13 @@ int32_t TScriptedClock::Position()
 void TScriptedClock::Script(std::initializer_list<int32_t> positions)
 {
   Pending.assign(positions.begin(), positions.end());
+}
+
+void TScriptedClock::Seek(int32_t position)
+{
+  Pending.assign({position});
+  if (IsPaused)
+    Last = position;
 }
 
 uint64_t PlayedFrames(const TPlaybackAnchor& anchor, uint64_t nowTicks, uint64_t ticksPerSecond,
@@ -60,15 +94,42 @@ TPlaybackTracker::TPlaybackTracker(uint32_t sampleRate, uint64_t ticksPerSecond)
 {
 }
 
-void TPlaybackTracker::Start(uint64_t nowTicks)
+void TPlaybackTracker::Seek(int32_t position, uint64_t nowTicks)
 {
+  {
+    std::lock_guard<std::mutex> guard(Lock);
+    // What the device plays until the next callback is from before the seek.
+    Anchor = TPlaybackAnchor{};
+    SeekFrame = static_cast<uint64_t>(std::max(position, 0)) * SampleRate / 1000;
+    SeekPending = true;
+    ResumeFrame = 0;
+  }
   StartTicks = nowTicks;
+  LastPosition = position;
+  IsStalled = false;
+}
+
+void TPlaybackTracker::Pause(uint64_t nowTicks)
+{
+  if (IsPaused)
+    return;
+  LastPosition = Position(nowTicks);
+  IsPaused = true;
+}
+
+void TPlaybackTracker::Resume(uint64_t nowTicks)
+{
+  if (!IsPaused)
+    return;
+  IsPaused = false;
+  Seek(LastPosition, nowTicks);
 }
 
 uint64_t TPlaybackTracker::Callback(uint64_t cursor, uint32_t frames, uint64_t nowTicks)
 {
   std::lock_guard<std::mutex> guard(Lock);
-  const uint64_t from = std::max(cursor, ResumeFrame);
+  const uint64_t from = std::max(SeekPending ? SeekFrame : cursor, ResumeFrame);
+  SeekPending = false;
   ResumeFrame = 0;
   Anchor.FramesHanded = from;
   Anchor.CallbackTicks = nowTicks;
@@ -79,6 +140,8 @@ uint64_t TPlaybackTracker::Callback(uint64_t cursor, uint32_t frames, uint64_t n
 
 int32_t TPlaybackTracker::Position(uint64_t nowTicks)
 {
+  if (IsPaused)
+    return LastPosition;
   TPlaybackAnchor anchor;
   {
     std::lock_guard<std::mutex> guard(Lock);
@@ -177,7 +240,7 @@ void TAudioClock::Fill(uint8_t* stream, int length)
   Cursor += wanted;
 }
 
-void TAudioClock::Start()
+void TAudioClock::StartAt(int32_t position)
 {
   std::string error;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
@@ -203,11 +266,47 @@ void TAudioClock::Start()
   if (Device == 0) {
     std::fprintf(stderr, "%s; playing silently on the wall clock\n", error.c_str());
     Fallback = std::make_unique<TWallClock>();
-    Fallback->Start();
+    Fallback->StartAt(position);
     return;
   }
-  Tracker->Start(SDL_GetPerformanceCounter());
+  Tracker->Seek(position, SDL_GetPerformanceCounter());
   SDL_PauseAudioDevice(Device, 0);
+}
+
+void TAudioClock::Pause()
+{
+  if (Fallback) {
+    Fallback->Pause();
+  } else if (Device != 0 && !Tracker->Paused()) {
+    // Once this returns no callback runs until the device is unpaused.
+    SDL_PauseAudioDevice(Device, 1);
+    Tracker->Pause(SDL_GetPerformanceCounter());
+  }
+}
+
+void TAudioClock::Resume()
+{
+  if (Fallback) {
+    Fallback->Resume();
+  } else if (Device != 0 && Tracker->Paused()) {
+    Tracker->Resume(SDL_GetPerformanceCounter());
+    SDL_PauseAudioDevice(Device, 0);
+  }
+}
+
+bool TAudioClock::Paused() const
+{
+  if (Fallback)
+    return Fallback->Paused();
+  return Device != 0 && Tracker->Paused();
+}
+
+void TAudioClock::Seek(int32_t position)
+{
+  if (Fallback)
+    Fallback->Seek(position);
+  else if (Device != 0)
+    Tracker->Seek(position, SDL_GetPerformanceCounter());
 }
 
 int32_t TAudioClock::Position()

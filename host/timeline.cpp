@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cfenv>
+#include <chrono>
 #include <cstdlib>
 #include <iterator>
 #include <thread>
@@ -83,6 +84,11 @@ void RestoreFrameValues(const TFrameValues& v)
   RandomSeed = v.RandomSeed;
   std::copy(std::begin(v.ParticlePhase), std::end(v.ParticlePhase), ParticlePhase);
 }
+
+// The frame values the paused frames at one music time (PausedValues.MusicTime)
+// are drawn from; none while the clock runs, and none again after a seek.
+bool PausedValuesHeld = false;
+TFrameValues PausedValues;
 
 // The four render targets the effects use, with their sizes: created at
 // start-up, cleared again after the warm-up.
@@ -196,7 +202,7 @@ void SetupViewport(int width, int height)
   glLoadIdentity();
 }
 
-void InitDemo(TMusicClock& clock, const std::function<void()>& present)
+void InitDemo(TMusicClock& clock, const std::function<void()>& present, int32_t startTime)
 {
   glEnable(GL_TEXTURE_2D);
   glShadeModel(GL_SMOOTH);
@@ -223,7 +229,7 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present)
 
   WarmUpScenes();
 
-  clock.Start();
+  clock.StartAt(startTime);
 }
 
 void RenderFrame(int32_t t)
@@ -247,6 +253,21 @@ void DrawFrame(TMusicClock& clock)
   if (t > LastFrameTime)
     std::exit(0);
 
+  if (clock.Paused()) {
+    const auto begun = std::chrono::steady_clock::now();
+    if (PausedValuesHeld && PausedValues.MusicTime == t) {
+      RestoreFrameValues(PausedValues);
+    } else {
+      PausedValues = SaveFrameValues();
+      PausedValuesHeld = true;
+    }
+    RenderFrame(t);
+    std::this_thread::sleep_until(begun + std::chrono::milliseconds(FramePace));
+    EndFrame(FramePace);
+    return;
+  }
+  PausedValuesHeld = false;
+
   RenderFrame(t);
 
   // A poll of the clock, not a sleep: the frame ends as soon as FramePace ms
@@ -259,6 +280,14 @@ void DrawFrame(TMusicClock& clock)
     std::this_thread::yield();
   }
   EndFrame(static_cast<int32_t>(elapsed));
+}
+
+void SeekTimeline(TMusicClock& clock, int32_t t)
+{
+  clock.Seek(std::clamp(t, 0, LastFrameTime));
+  FrameElapsed = FirstFrameElapsed;
+  FrameStep = FirstFrameStep;
+  PausedValuesHeld = false;
 }
 
 void MaskFloatingPointExceptions()

@@ -3,7 +3,8 @@
 //
 // Times are signed milliseconds of music (MusicTime). The music clock is the
 // only clock; the front end (window or capture) passes it in, or renders a
-// time directly (RenderFrame, EndFrame).
+// time directly (RenderFrame, EndFrame). The window's developer keys pause the
+// clock and seek it through SeekTimeline.
 #pragma once
 
 #include "scenes/intervals.h"
@@ -36,8 +37,9 @@ void SetupViewport(int width, int height);
 
 // One-time start-up once the GL context is current: GL defaults, render
 // targets, font, the "PRERENDERING..." screen (shown with present), assets,
-// every scene's Prepare, WarmUpScenes, then the music is started.
-void InitDemo(TMusicClock& clock, const std::function<void()>& present);
+// every scene's Prepare, WarmUpScenes, then the music is started at
+// startTime ms.
+void InitDemo(TMusicClock& clock, const std::function<void()>& present, int32_t startTime);
 
 // Draws every scene of the timeline at the times of WarmUpTimes, into one
 // scissored pixel, so that GL compiles every combination of state the demo
@@ -64,7 +66,19 @@ void EndFrame(int32_t elapsed);
 // The live frame: RenderFrame at the clock's position, then a wait until the
 // clock has moved at least FramePace ms on, then EndFrame. Ends the process
 // with status 0 once the music has passed LastFrameTime.
+//
+// While the clock is paused its position does not move, so a paused frame
+// waits FramePace ms of wall-clock time instead. Every paused frame at one
+// time is drawn from the frame-wide values the first of them began with
+// (those of TFrameValues: pacing, Camera, the random seed, the screen copy in
+// use, ...), so the picture stands still however long the pause lasts.
 void DrawFrame(TMusicClock& clock);
+
+// Moves the clock to t, kept between 0 and LastFrameTime, and gives the next
+// frame the pacing values of a first frame (FirstFrameElapsed,
+// FirstFrameStep), so that its trail does not smear the picture from before
+// the jump into it. Call it between frames.
+void SeekTimeline(TMusicClock& clock, int32_t t);
 
 // All floating-point exceptions masked, round to nearest, for the whole run.
 void MaskFloatingPointExceptions();

@@ -2,18 +2,22 @@
 
 #include "engine/fatal.h"
 #include "engine/framebuffer.h"
+#include "host/controls.h"
 #include "host/freecam.h"
 #include "host/musicclock.h"
+#include "host/overlay.h"
 #include "host/timeline.h"
 
 #include <SDL.h>
 
 #include <GL/gl.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -24,13 +28,60 @@ bool VideoStarted = false;
 
 TAudioClock MusicClock("data\\soundtrack.ogg");
 
+bool OverlayShown = false;
+std::vector<std::string> ReloadReport;  // the last reload's lines on the overlay
+TFrameRate FrameRate;
+
 void PresentFrame()
 {
   int width = 0;
   int height = 0;
   SDL_GL_GetDrawableSize(WindowHandle, &width, &height);
   BlitFrameToWindow(width, height);
+  if (OverlayShown) {
+    const TOverlayInfo info = {MusicTime,   MusicClock.Paused(), FrameRate.FrameMs(),
+                               FrameRate.FramesPerSecond(), Camera.Eye, ReloadReport};
+    DrawOverlay(OverlayLines(info), width, height);
+  }
   SDL_GL_SwapWindow(WindowHandle);
+}
+
+// A path that fails to load keeps its old keys; the demo plays on.
+void ReloadPaths()
+{
+  std::vector<std::string> failures;
+  const int reloaded = ReloadCameraPaths(failures);
+  ReloadReport.assign(1, "F5: " + std::to_string(reloaded) + " camera paths reloaded" +
+                             (failures.empty() ? "" : ", " + std::to_string(failures.size()) +
+                                                          " kept their old keys:"));
+  std::fprintf(stderr, "%s\n", ReloadReport.front().c_str());
+  for (const std::string& failure : failures) {
+    std::fprintf(stderr, "%s\n", failure.c_str());
+    ReloadReport.push_back(failure);
+  }
+}
+
+void ApplyDemoAction(TDemoAction action)
+{
+  switch (action) {
+    case TDemoAction::None:
+      break;
+    case TDemoAction::Pause:
+      if (MusicClock.Paused())
+        MusicClock.Resume();
+      else
+        MusicClock.Pause();
+      break;
+    case TDemoAction::Overlay:
+      OverlayShown = !OverlayShown;
+      break;
+    case TDemoAction::ReloadPaths:
+      ReloadPaths();
+      break;
+    default:
+      SeekTimeline(MusicClock, SeekTarget(action, MusicClock.Position()));
+      break;
+  }
 }
 
 // A failure the user sees with the program's own text; the system's reason
@@ -109,6 +160,9 @@ void HandleEvent(const SDL_Event& event, bool& quit)
       const int key = VirtualKeyFromSDL(event.key.keysym.sym);
       if (key >= 0)
         Keys[key] = event.type == SDL_KEYDOWN;
+      const TDemoAction action = DemoActionFromSDL(event.key.keysym.sym);
+      if (event.type == SDL_KEYDOWN && (!event.key.repeat || DemoActionRepeats(action)))
+        ApplyDemoAction(action);
       break;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -128,8 +182,8 @@ void HandleEvent(const SDL_Event& event, bool& quit)
 
 }  // namespace
 
-bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
-                      bool fullScreen)
+bool CreateDemoWindow(const std::string& title, int width, int height, int bits, bool fullScreen,
+                      bool resizable, int32_t startTime)
 {
   FullScreen = fullScreen;
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
@@ -176,6 +230,8 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
   if (FullScreen)
     flags |= SDL_WINDOW_FULLSCREEN;
+  else if (resizable)
+    flags |= SDL_WINDOW_RESIZABLE;
   WindowHandle = SDL_CreateWindow(title.c_str(), 0, 0, width, height, flags);
   if (!WindowHandle) {
     // SDL picks the pixel format (the GL visual) while it creates the window.
@@ -218,7 +274,7 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
   SDL_ShowWindow(WindowHandle);
   SDL_RaiseWindow(WindowHandle);
   SetupViewport(width, height);
-  InitDemo(MusicClock, PresentFrame);
+  InitDemo(MusicClock, PresentFrame, startTime);
   return true;
 }
 
@@ -244,10 +300,10 @@ void DestroyDemoWindow()
   }
 }
 
-bool RunDemo()
+bool RunDemo(const TDemoOptions& options)
 {
-  FullScreen = true;
-  if (!CreateDemoWindow("mvrk_dms", 640, 480, 32, FullScreen))
+  FullScreen = !options.Windowed;
+  if (!CreateDemoWindow("mvrk_dms", 640, 480, 32, FullScreen, options.Windowed, options.From))
     return false;
   bool quit = false;
   while (!quit) {
@@ -258,6 +314,8 @@ bool RunDemo()
     }
     DrawFrame(MusicClock);
     PresentFrame();
+    FrameRate.Add(std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+                      .count());
     TCursor cursor;
     SDL_GetGlobalMouseState(&cursor.x, &cursor.y);
     if (FreeCameraStep(Camera, cursor))

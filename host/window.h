@@ -1,12 +1,21 @@
 // The demo's window and GL context, on SDL2: the message loop with the free
-// camera, and window creation and teardown with their user-facing messages.
+// camera and the demo maker's keys (pause, seeking, overlay, reloading the
+// camera paths), and window creation and teardown with their user-facing
+// messages.
 #pragma once
 
+#include "host/options.h"
+
+#include <cstdint>
 #include <string>
 
-// Creates the window, runs the loop until the user quits, destroys the
-// window. Returns false when the window could not be created.
-bool RunDemo();
+// Creates the window (full screen unless options ask for a window), runs the
+// loop until the user quits, destroys the window. Returns false when the
+// window could not be created.
+bool RunDemo(const TDemoOptions& options);
 
-bool CreateDemoWindow(const std::string& title, int width, int height, int bits, bool fullScreen);
+// A resizable window scales the frame to fit; the music and the scenes start
+// at startTime ms.
+bool CreateDemoWindow(const std::string& title, int width, int height, int bits, bool fullScreen,
+                      bool resizable, int32_t startTime);
 void DestroyDemoWindow();

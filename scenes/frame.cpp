@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-int32_t FrameElapsed = 999;
-int32_t FrameStep = 30;
+int32_t FrameElapsed = FirstFrameElapsed;
+int32_t FrameStep = FirstFrameStep;
 float TrailFactor = 0.5f;
 float FadeLevel = 0.0f;
 float LightVector[4] = {0, 0, 0, 0};

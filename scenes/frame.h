@@ -32,6 +32,12 @@
 // they draw, and a later frame reads them (the trail, the blur mix).
 extern int32_t FrameElapsed;   // ms of music the previous frame took; written by the timeline
 extern int32_t FrameStep;      // ms of music a frame is paced to; written by the timeline
+
+// The pacing values of a frame that has no frame before it: the first frame,
+// and the first after a seek. The trail alpha they give is below zero, so the
+// trail shows nothing of whatever the frame buffer held before.
+constexpr int32_t FirstFrameElapsed = 999;
+constexpr int32_t FirstFrameStep = 30;
 extern float TrailFactor;      // 0 to 1, how much of the old picture the trail keeps; written by FinishFrame
 extern float FadeLevel;        // blur mix alpha, 0 blurred to 1 sharp; written by each scene before FinishFrame
 extern float LightVector[4];   // the last light parameter handed to GL; written by BeginSceneFrame

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -184,6 +186,72 @@ TEST(CameraFileDeathTest, MissingOrOverlongFileIsFatalAndNamesTheFile)
               "missing.camera: No such file");
   EXPECT_EXIT(LoadCameraPath(path, dir.File("long.camera")), ::testing::ExitedWithCode(1),
               "long.camera: holds 150 camera records");
+}
+
+// Paths loaded once stay remembered; a reload reads each file again into its
+// path, or keeps the path as it was and names the file and the reason.
+class CameraPathReload : public ::testing::Test {
+protected:
+  void SetUp() override
+  {
+    ForgetCameraPaths();  // earlier tests' paths are gone
+    dir.Enter();
+  }
+  void TearDown() override { ForgetCameraPaths(); }
+  TTempDir dir;
+  TCameraPath first = {};
+  TCameraPath second = {};
+};
+
+TEST_F(CameraPathReload, TakesAGoodFileAndKeepsTheOldPathOnABadOne)
+{
+  WriteBytes(dir.File("data/first.camera"), CameraFile(3));
+  WriteBytes(dir.File("data/second.camera"), CameraFile(3));
+  LoadCameraPath(first, "data\\first.camera");
+  LoadCameraPath(second, "data\\second.camera");
+  LoadCameraPath(first, "data\\first.camera");  // a second load is remembered once
+
+  const struct {
+    const char* name;
+    int records;        // -1: the file is removed
+    const char* reason;  // nullptr: the file is good
+  } cases[] = {
+      {"a longer path", 5, nullptr},
+      {"more records than a path holds", 101, "holds 101 camera records"},
+      {"a shorter path", 4, nullptr},
+      {"a missing file", -1, "No such file"},
+      {"an empty file", 0, nullptr},
+      {"a path again", 6, nullptr},
+  };
+  int secondRecords = 3;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.records < 0)
+      std::remove(dir.File("data/first.camera").c_str());
+    else
+      WriteBytes(dir.File("data/first.camera"), CameraFile(c.records));
+    WriteBytes(dir.File("data/second.camera"), CameraFile(++secondRecords));
+    const TCameraPath before = first;
+
+    std::vector<std::string> failures;
+    const int reloaded = ReloadCameraPaths(failures);
+
+    EXPECT_EQ(second.Count, secondRecords);
+    if (c.reason) {
+      EXPECT_EQ(reloaded, 1);
+      ASSERT_EQ(failures.size(), 1u);
+      EXPECT_EQ(failures[0].rfind("data\\first.camera: ", 0), 0u) << failures[0];
+      EXPECT_NE(failures[0].find(c.reason), std::string::npos) << failures[0];
+      EXPECT_EQ(std::memcmp(&first, &before, sizeof first), 0);
+    } else {
+      EXPECT_EQ(reloaded, 2);
+      EXPECT_TRUE(failures.empty());
+      ASSERT_EQ(first.Count, c.records);
+      if (c.records > 0) {
+        EXPECT_EQ(Fields(first.CameraKeys[c.records - 1]), Fields(Key(10.0f * (c.records - 1))));
+      }
+    }
+  }
 }
 
 TEST(CameraMotion, TurnUsesTheDirectionFromEntry)

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 
 #include <cstdio>
 #include <cstring>
@@ -28,6 +29,13 @@ struct TTimelineCase {
 std::vector<int> RenderedSlots;
 std::vector<int32_t> RenderedTimes;
 
+// What a frame found when it began to draw, and what it changed.
+struct TRenderedValues {
+  int32_t FrameElapsed, FrameStep;
+  uint32_t RandomSeed;
+};
+std::vector<TRenderedValues> RenderedValues;
+
 class TRecordingScene : public mve_genericscene {
 public:
   explicit TRecordingScene(int slot) : Slot(slot) {}
@@ -35,6 +43,8 @@ public:
   {
     RenderedSlots.push_back(Slot);
     RenderedTimes.push_back(t);
+    RenderedValues.push_back({FrameElapsed, FrameStep, RandomSeed});
+    NextRandom(10);  // as a beat shake would
     std::fprintf(stderr, "RENDERED %d\n", Slot);
   }
   int Slot;
@@ -56,6 +66,7 @@ protected:
     }
     RenderedSlots.clear();
     RenderedTimes.clear();
+    RenderedValues.clear();
     FrameElapsed = 999;
     FrameStep = 30;
   }
@@ -152,6 +163,76 @@ TEST_F(DrawFrameTest, EndsWithStatusZeroPastTheLastFrameBeforeDrawing)
         std::exit(3);
       },
       ::testing::ExitedWithCode(0), "^$");
+}
+
+// While the clock is paused its position stands still, so the frames are
+// paced on the wall clock (one poll each, at least FramePace ms apart), and
+// every paused frame is drawn from the values the first one began with.
+TEST_F(DrawFrameTest, PausedFramesRedrawTheHeldTimeFromTheSameValues)
+{
+  TScriptedClock clock;
+  clock.Script({5000, 5020});
+  DrawFrame(clock);  // a frame of 20 ms of music
+  clock.Pause();
+  RandomSeed = 77;
+  for (int frame = 0; frame < 3; ++frame) {
+    const int polls = clock.Polls;
+    const auto begun = std::chrono::steady_clock::now();
+    DrawFrame(clock);
+    EXPECT_GE(std::chrono::steady_clock::now() - begun, std::chrono::milliseconds(FramePace));
+    EXPECT_EQ(clock.Polls, polls + 1);
+  }
+  clock.Resume();
+  DrawFrame(clock);
+
+  EXPECT_EQ(RenderedTimes, (std::vector<int32_t>{5000, 5020, 5020, 5020, 5021}));
+  ASSERT_EQ(RenderedValues.size(), 5u);
+  for (int frame = 1; frame <= 3; ++frame) {
+    SCOPED_TRACE(frame);
+    EXPECT_EQ(RenderedValues[frame].FrameElapsed, 20);
+    EXPECT_EQ(RenderedValues[frame].FrameStep, 20);
+    EXPECT_EQ(RenderedValues[frame].RandomSeed, 77u);
+  }
+  // Playing on, the frame follows the last paused one as any frame would.
+  EXPECT_EQ(RenderedValues[4].FrameElapsed, FramePace);
+  EXPECT_NE(RenderedValues[4].RandomSeed, 77u);
+}
+
+// A seek keeps inside the music, and the frame after it starts afresh: the
+// pacing values of a first frame, while paused as while playing.
+TEST_F(DrawFrameTest, SeekingClampsAndGivesTheNextFrameFirstFrameValues)
+{
+  const struct {
+    int32_t target;
+    bool paused;
+    int32_t drawnAt;
+  } cases[] = {
+      {100000, false, 100000}, {-1502, false, 0},    {300000, false, LastFrameTime},
+      {100000, true, 100000},  {-1, true, 0},        {LastFrameTime + 1, true, LastFrameTime},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.target);
+    TScriptedClock clock;
+    clock.Script({5000, 5020});
+    DrawFrame(clock);
+    if (c.paused) {
+      clock.Pause();
+      DrawFrame(clock);  // holds the values of this paused frame...
+    }
+    RenderedTimes.clear();
+    RenderedValues.clear();
+    SeekTimeline(clock, c.target);
+    DrawFrame(clock);
+    if (c.paused)
+      DrawFrame(clock);  // ...which the seek dropped: these are held now
+    ASSERT_FALSE(RenderedValues.empty());
+    for (const TRenderedValues& values : RenderedValues) {
+      EXPECT_EQ(values.FrameElapsed, FirstFrameElapsed);
+      EXPECT_EQ(values.FrameStep, FirstFrameStep);
+    }
+    EXPECT_EQ(RenderedTimes.front(), c.drawnAt);
+    EXPECT_EQ(RenderedTimes.back(), c.drawnAt);
+  }
 }
 
 // The warm-up must reach every scene, only at times inside it (a time outside

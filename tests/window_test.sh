@@ -9,7 +9,20 @@
 #   whether to use a window; "No" ends it with "Program Will Now Close." and a
 #   failure status before any window opens, "Yes" runs it in a window;
 # - with no display at all: it fails with the window class message instead of
-#   playing unseen.
+#   playing unseen;
+# - the demo maker's workflow, on an 800 x 600 screen (no 640 x 480 mode, so a
+#   full-screen start would ask): `--window --from 200000` opens its window
+#   without asking and plays. Space pauses it: two screen grabs a second
+#   apart are the same. F1 shows the overlay over the paused picture and F1
+#   again takes it away, leaving the very same picture. F5 with a broken
+#   camera path file reports the file and plays on. Space again resumes: the
+#   picture moves. The window takes a new size and the frame fills it. The
+#   demo ends by itself, with status 0, once the 24 s of music from 200000
+#   ms have played (the paused time not counted);
+# - --help prints the usage on standard output with status 0; a bad argument
+#   prints it on standard error with status 2, before any window opens.
+# With MVRK_OVERLAY_SHOT set to a file name, the workflow's grab with the
+# overlay is kept there as a PNG.
 set -uo pipefail
 BUILD=$(cd "$1" && pwd)
 
@@ -44,7 +57,9 @@ if [ "$shown" != "$SCREEN" ]; then
   exit 1
 fi
 
-"$DEMO" > demo.log 2>&1 &
+DEMO_ARGS=()
+[ "$HOW" = workflow ] && DEMO_ARGS=(--window --from 200000)
+"$DEMO" "${DEMO_ARGS[@]}" > demo.log 2>&1 &
 pid=$!
 
 fail() {
@@ -61,8 +76,8 @@ find_window() {
 }
 
 # Prints the id of the first window titled $1, waiting up to 2 min. On a
-# screen that has the full-screen mode the demo must not ask about it: a
-# question window fails the wait at once.
+# screen that has the full-screen mode, or with --window, the demo must not
+# ask about it: a question window fails the wait at once.
 wait_window() {
   local wid=""
   for _ in $(seq 1 600); do
@@ -77,8 +92,9 @@ wait_window() {
       grep "could not be shown" demo.log >&2
       return 1
     fi
-    if [ "$SCREEN" = 640x480 ] && [ -n "$(find_window 'Tuvo GL')" ]; then
-      echo "$HOW: the demo asked for windowed mode on a 640x480 screen" >&2
+    if { [ "$SCREEN" = 640x480 ] || [ "$HOW" = workflow ]; } &&
+       [ -n "$(find_window 'Tuvo GL')" ]; then
+      echo "$HOW: the demo asked for windowed mode on a $SCREEN screen" >&2
       return 1
     fi
     sleep 0.2
@@ -98,6 +114,22 @@ press_until_gone() {
     xdotool key "$2"
     sleep 1
   done
+}
+
+# The 640 x 480 top-left of the screen, where the window lies, as raw RGB.
+grab() {
+  ffmpeg -v error -y -f x11grab -video_size 640x480 -i "$DISPLAY" -frames:v 1 -f rawvideo \
+    -pix_fmt rgb24 "$1"
+}
+
+brightness() {
+  od -An -tu1 -v "$1" | awk '{ for (i = 1; i <= NF; i++) { s += $i; n++ } } END { if (n) print int(s / n); else print 0 }'
+}
+
+# One key to the window, as typed.
+press() {
+  xdotool windowfocus "$1" 2>/dev/null
+  xdotool key "$2"
 }
 
 wait_exit() {
@@ -162,6 +194,76 @@ case "$HOW" in
     # The music clock ends the demo by itself once it passes 223999 ms.
     wait_window mvrk_dms > /dev/null || fail "no window titled mvrk_dms appeared"
     ;;
+  workflow)
+    wid=$(wait_window mvrk_dms) || fail "no window titled mvrk_dms appeared"
+    # Loading shows a still start-up screen; playing shows a moving picture.
+    playing=""
+    for _ in $(seq 1 240); do
+      kill -0 $pid 2>/dev/null || fail "the demo ended before it played"
+      grab a.rgb && sleep 0.3 && grab b.rgb || fail "no screen grab"
+      if ! cmp -s a.rgb b.rgb && [ "$(brightness b.rgb)" -gt 20 ]; then
+        playing=$SECONDS
+        break
+      fi
+      sleep 0.2
+    done
+    [ -n "$playing" ] || fail "the picture never moved"
+    echo "$HOW: playing after $playing s"
+
+    paused_at=$SECONDS
+    press "$wid" space
+    sleep 1
+    grab paused1.rgb
+    sleep 1
+    grab paused2.rgb
+    cmp -s paused1.rgb paused2.rgb || fail "the picture moved while paused"
+    echo "$HOW: paused, two grabs a second apart are the same"
+
+    press "$wid" F1
+    sleep 1
+    grab overlay.rgb
+    cmp -s overlay.rgb paused2.rgb && fail "F1 showed no overlay"
+    if [ -n "${MVRK_OVERLAY_SHOT:-}" ]; then
+      ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -video_size 640x480 -i overlay.rgb \
+        "$MVRK_OVERLAY_SHOT"
+    fi
+    press "$wid" F1
+    sleep 1
+    grab hidden.rgb
+    cmp -s hidden.rgb paused2.rgb || fail "after F1 twice the paused picture is not the same as before"
+    echo "$HOW: F1 shows the overlay and hides it again"
+
+    # A path file that cannot be read on reload: reported, the demo plays on.
+    cp data/scene_outro.camera outro.camera
+    head -c 4040 /dev/zero > data/scene_outro.camera
+    press "$wid" F5
+    sleep 1
+    kill -0 $pid 2>/dev/null || fail "the demo ended on reloading a broken camera path"
+    grep -q 'scene_outro.camera: holds 101 camera records' demo.log ||
+      fail "the broken camera path was not reported"
+    grep -q 'camera paths reloaded, 1 kept their old keys' demo.log || fail "no reload summary"
+    mv outro.camera data/scene_outro.camera
+    echo "$HOW: F5 reported the broken path and played on"
+
+    press "$wid" space
+    resumed_at=$SECONDS
+    sleep 1
+    grab resumed.rgb
+    cmp -s resumed.rgb paused2.rgb && fail "the picture did not move after resuming"
+    echo "$HOW: resumed"
+
+    # The window is resizable, and the frame grows with it: the strip right
+    # of x = 640, black root window before, shows the picture.
+    xprop -id "$wid" WM_NORMAL_HINTS | grep -q "maximum size" && fail "the window is not resizable"
+    xdotool windowsize "$wid" 800 600
+    sleep 1
+    ffmpeg -v error -y -f x11grab -video_size 800x600 -i "$DISPLAY" -frames:v 1 \
+      -vf crop=160:400:640:100 -f rawvideo -pix_fmt rgb24 right.rgb
+    lit=$(od -An -tu1 -v right.rgb |
+          awk '{ for (i = 1; i <= NF; i++) { lit += $i > 0; n++ } } END { print (n && lit * 2 > n) ? 1 : 0 }')
+    [ "$lit" = 1 ] || fail "the frame did not grow with the window"
+    echo "$HOW: resized to 800 x 600, the frame fills it"
+    ;;
 esac
 
 wait_exit 300
@@ -170,6 +272,13 @@ echo "$HOW: exit status $status after $SECONDS s"
 [ $status -eq 0 ] || fail "ended with status $status"
 if [ "$HOW" = full ] && [ $SECONDS -lt 224 ]; then
   fail "ended after $SECONDS s, before its music did"
+fi
+if [ "$HOW" = workflow ]; then
+  # 24 s of music from 200000 ms; the first moving grab comes a little after
+  # the music starts, and the seconds here are whole.
+  played=$((SECONDS - playing - (resumed_at - paused_at)))
+  echo "$HOW: $played s of music played"
+  [ $played -ge 19 ] && [ $played -le 30 ] || fail "played $played s, not about 24"
 fi
 grep -q "silently" demo.log && fail "the soundtrack did not play"
 exit 0
@@ -213,6 +322,30 @@ run_case() {
 
 failed=0
 
+# --help and bad arguments need no display.
+"$BUILD/mvrk_dms" --help > "$DATA/stdout" 2> "$DATA/stderr"
+status=$?
+if [ $status -eq 0 ] && grep -q "^usage: mvrk_dms" "$DATA/stdout" &&
+   grep -q -- "--from MS" "$DATA/stdout" && grep -q "^  F1 " "$DATA/stdout" && [ ! -s "$DATA/stderr" ]; then
+  echo "--help: status 0, usage on standard output"
+else
+  echo "--help: status $status, expected 0 with the usage on standard output only"
+  cat "$DATA/stdout" "$DATA/stderr"
+  failed=1
+fi
+for args in "--from abc" "--from -5" "--from 224000" "--from 1.5" "--from" "--fullscreen" "content"; do
+  # shellcheck disable=SC2086
+  env -u DISPLAY -u WAYLAND_DISPLAY timeout 20 "$BUILD/mvrk_dms" $args > "$DATA/stdout" 2> "$DATA/stderr"
+  status=$?
+  if [ $status -eq 2 ] && grep -q "^usage: mvrk_dms" "$DATA/stderr" && [ ! -s "$DATA/stdout" ]; then
+    echo "$args: status 2, usage on standard error"
+  else
+    echo "$args: status $status, expected 2 with the usage on standard error only"
+    cat "$DATA/stdout" "$DATA/stderr"
+    failed=1
+  fi
+done
+
 # With no display to open, the demo must say so and fail, not play unseen.
 (cd "$DATA" && env -u WAYLAND_DISPLAY DISPLAY=:999 SDL_AUDIODRIVER=dummy \
    timeout 60 "$BUILD/mvrk_dms" > nodisplay.log 2>&1)
@@ -225,7 +358,8 @@ else
   failed=1
 fi
 
-for run in "640x480 escape" "640x480 close" "1280x1024 decline" "1280x1024 windowed" "640x480 full"; do
+for run in "640x480 escape" "640x480 close" "1280x1024 decline" "1280x1024 windowed" \
+           "640x480 full" "800x600 workflow"; do
   read -r screen how <<< "$run"
   run_case "$screen" "$how" || failed=1
 done
