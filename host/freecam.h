@@ -29,10 +29,10 @@ struct TCursor {
   int32_t x, y;
 };
 
-extern bool Keys[256];
-extern uint8_t MouseLook;
-extern TCursor LastCursor;
-extern float FreeCamSpeed;
+extern bool Keys[256];       // held keys by virtual-key code; written by the window's event loop
+extern uint8_t MouseLook;    // 1 while the left button looks around; written by the event loop
+extern TCursor LastCursor;   // screen pixels, the cursor at the previous step; written by FreeCameraStep
+extern float FreeCamSpeed;   // the free camera's step, scaled per move; written by FreeCameraStep (digits)
 
 // The virtual-key code of an SDL key, or -1 for keys the demo ignores.
 int VirtualKeyFromSDL(SDL_Keycode key);
