@@ -535,7 +535,16 @@ struct TCorner {
 // generated from the current normal, so s, t, r show the normal GL received.
 std::vector<TCorner> Feedback(const std::function<void()>& draw, bool normalsAsTexCoords)
 {
+  // Whatever an earlier test in this process left: nothing culled or
+  // clipped away, normals and texture coordinates passed through as given.
   glViewport(0, 0, 640, 480);
+  glDepthRange(0, 1);
+  glDisable(GL_CULL_FACE);
+  glDisable(GL_CLIP_PLANE0);
+  glDisable(GL_NORMALIZE);
+  glDisable(GL_RESCALE_NORMAL);
+  glMatrixMode(GL_TEXTURE);
+  glLoadIdentity();
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
   glOrtho(0, 640, 0, 480, -100, 100);  // window x, y equal model x, y
