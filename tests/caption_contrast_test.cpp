@@ -176,19 +176,6 @@ std::vector<uint8_t> RenderSample(int32_t t)
   return ReadFrame();
 }
 
-// An all-black font image as the program would load it: black, alpha 0.
-uint32_t MakeBlankFont()
-{
-  GLuint id = 0;
-  glGenTextures(1, &id);
-  glBindTexture(GL_TEXTURE_2D, id);
-  const std::vector<uint8_t> texels(16 * 16 * 4, 0);
-  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  return id;
-}
-
 struct TContrast {
   int32_t Time;
   std::string Text;
@@ -222,7 +209,7 @@ TEST(CaptionContrast, EveryCaptionStandsOutFromWhatIsBehindIt)
   if (!UseStartedDemo(error))
     GTEST_SKIP() << error;
   const uint32_t realFont = FontTexture;
-  const uint32_t blankFont = MakeBlankFont();
+  const uint32_t blankFont = BlankFont();
 
   std::string faults;
   for (const TCaptionScene& scene : CaptionScenes) {

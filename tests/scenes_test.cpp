@@ -1174,22 +1174,6 @@ std::vector<uint8_t> RenderAfresh(int32_t t, uint32_t font)
   return ReadFrame();
 }
 
-// An all-black font image as the program would load it: black, alpha 0, so
-// that every caption drawn with it leaves the frame as it is.
-uint32_t BlankFont()
-{
-  static GLuint id = 0;
-  if (id == 0) {
-    glGenTextures(1, &id);
-    glBindTexture(GL_TEXTURE_2D, id);
-    const std::vector<uint8_t> texels(16 * 16 * 4, 0);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  }
-  return id;
-}
-
 // The frame at t drawn afresh with the real font and with the blank one.
 struct TFramePair {
   std::vector<uint8_t> Shown, Plain;

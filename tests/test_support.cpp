@@ -4,6 +4,7 @@
 #include "engine/headless.h"
 #include "host/headlessdemo.h"
 
+#include <GL/gl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -70,6 +71,20 @@ bool UseStartedDemo(std::string& error)
   }
   error = reason;
   return ok;
+}
+
+uint32_t BlankFont()
+{
+  static GLuint id = 0;
+  if (id == 0) {
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);
+    const std::vector<uint8_t> texels(16 * 16 * 4, 0);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  }
+  return id;
 }
 
 std::vector<uint8_t> ReadFrame()

@@ -34,6 +34,11 @@ bool UseHeadlessContext(std::string& error);
 // tests then skip.
 bool UseStartedDemo(std::string& error);
 
+// An all-black font texture as the program would load it: black, alpha 0,
+// so that every caption drawn with it leaves the frame as it is. Made once
+// per process in the current context.
+uint32_t BlankFont();
+
 // The frame read back as RGB, top row first, and one pixel of it.
 struct TPixel {
   int r, g, b;
