@@ -11,6 +11,7 @@
 // Usage: mvrk_bench CONTENT_DIR [options]
 #include "bench/benchstats.h"
 #include "engine/framebuffer.h"
+#include "engine/numbers.h"
 #include "host/headlessdemo.h"
 #include "host/timeline.h"
 #include "scenes/steptimes.h"
@@ -54,11 +55,10 @@ const char* const Usage =
 
 int32_t ParseTime(const std::string& flag, const char* text)
 {
-  char* end = nullptr;
-  const long value = std::strtol(text, &end, 10);
-  if (end == text || *end != '\0' || value < 0 || value > LastFrameTime)
+  int32_t value = 0;
+  if (!ParseWholeNumber(text, LastFrameTime, value))
     Fail(flag + " takes a music time from 0 to " + std::to_string(LastFrameTime) + " ms");
-  return static_cast<int32_t>(value);
+  return value;
 }
 
 TOptions ParseOptions(int argc, char** argv)

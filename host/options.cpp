@@ -1,26 +1,9 @@
 #include "host/options.h"
 
+#include "engine/numbers.h"
 #include "host/controls.h"
 #include "scenes/intervals.h"
 
-#include <cerrno>
-#include <cstdlib>
-
-namespace {
-
-// A whole number of milliseconds inside the music.
-bool ParseMusicTime(const char* text, int32_t& value)
-{
-  char* end = nullptr;
-  errno = 0;
-  const long parsed = std::strtol(text, &end, 10);
-  if (errno != 0 || end == text || *end != '\0' || parsed < 0 || parsed > LastFrameTime)
-    return false;
-  value = static_cast<int32_t>(parsed);
-  return true;
-}
-
-}  // namespace
 
 TDemoCommand ParseDemoOptions(int argc, const char* const* argv, TDemoOptions& options,
                               std::string& error)
@@ -40,7 +23,7 @@ TDemoCommand ParseDemoOptions(int argc, const char* const* argv, TDemoOptions& o
         return TDemoCommand::Bad;
       }
       const char* value = argv[++i];
-      if (!ParseMusicTime(value, options.From)) {
+      if (!ParseWholeNumber(value, LastFrameTime, options.From)) {
         error = "--from takes a whole number of milliseconds from 0 to " +
                 std::to_string(LastFrameTime) + ", not \"" + value + "\"";
         return TDemoCommand::Bad;

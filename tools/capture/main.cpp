@@ -6,6 +6,7 @@
 #include "sheet.h"
 
 #include "engine/framebuffer.h"
+#include "engine/numbers.h"
 #include "engine/paths.h"
 #include "host/headlessdemo.h"
 #include "host/timeline.h"
@@ -13,7 +14,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -70,22 +70,9 @@ void MakeFolder(const std::string& folder)
     Fail(folder + ": cannot create the folder: " + error.message());
 }
 
-// A whole number in [0, limit] that fills text up to stop (or its end).
-bool ParseNumber(const char* text, long limit, int32_t& value, char stop = '\0')
-{
-  char* end = nullptr;
-  errno = 0;
-  const long parsed = std::strtol(text, &end, 10);
-  if (errno != 0 || end == text || *end != stop || parsed < 0 || parsed > limit ||
-      !std::isdigit(static_cast<unsigned char>(text[0])))
-    return false;
-  value = static_cast<int32_t>(parsed);
-  return true;
-}
-
 bool ParseTime(const char* text, int32_t& value)
 {
-  return ParseNumber(text, 100000000, value);
+  return ParseWholeNumber(text, 100000000, value);
 }
 
 // "WxH", each side 16 to 8192 pixels.
@@ -94,7 +81,8 @@ bool ParseSize(const char* text, int& width, int& height)
   const char* x = std::strchr(text, 'x');
   int32_t w = 0;
   int32_t h = 0;
-  if (!x || !ParseNumber(text, 8192, w, 'x') || !ParseNumber(x + 1, 8192, h) || w < 16 || h < 16)
+  if (!x || !ParseWholeNumber(text, 8192, w, 'x') || !ParseWholeNumber(x + 1, 8192, h) || w < 16 ||
+      h < 16)
     return false;
   width = w;
   height = h;
@@ -137,7 +125,7 @@ TOptions ParseOptions(int argc, char** argv)
       time = &options.Step;
       stepGiven = true;
     }
-    else if (flag == "--fps" && (!ParseNumber(value, 1000, options.Fps) || options.Fps < 1))
+    else if (flag == "--fps" && (!ParseWholeNumber(value, 1000, options.Fps) || options.Fps < 1))
       FailUsage(std::string("--fps takes a whole number of frames a second from 1 to 1000, not \"") +
                 value + "\"");
     else if (flag == "--size" && !ParseSize(value, options.Width, options.Height))
