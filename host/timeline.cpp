@@ -143,7 +143,7 @@ std::vector<int32_t> WarmUpTimes(const mve_genericscene& scene)
   return times;
 }
 
-void WarmUpScenes()
+void WarmUpScenes(int32_t startTime)
 {
   const TFrameValues values = SaveFrameValues();
   const TMatrices matrices = SaveMatrices();
@@ -162,6 +162,13 @@ void WarmUpScenes()
       scene->Render(t);
     }
   }
+  // The one-pixel pass leaves the first frames after start-up up to half as
+  // slow again as those after them; drawing the first frame whole a few times
+  // here, while the loading screen shows, takes that away.
+  glDisable(GL_SCISSOR_TEST);
+  for (int k = 0; k < FirstFrameRehearsals; ++k)
+    RenderFrame(startTime);
+  glFinish();
   for (const TRenderTargetSlot& target : RenderTargets)
     ClearRenderTarget(*target.Texture, target.Width, target.Height);
   glPopClientAttrib();
@@ -227,7 +234,7 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present, int32_t 
     if (scene)
       scene->Prepare();
 
-  WarmUpScenes();
+  WarmUpScenes(startTime);
 
   clock.StartAt(startTime);
 }

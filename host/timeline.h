@@ -43,13 +43,15 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present, int32_t 
 
 // Draws every scene of the timeline at the times of WarmUpTimes, into one
 // scissored pixel, so that GL compiles every combination of state the demo
-// uses before the music starts instead of at the first frame after a cut.
-// Then puts back everything the drawing changed: the frame's pixels and depth,
+// uses before the music starts instead of at the first frame after a cut;
+// then the frame at startTime, whole, FirstFrameRehearsals times, so that the
+// first frames the music plays under run at their steady pace. Then puts back everything the drawing changed: the frame's pixels and depth,
 // the screen copies and the other render targets (black again), the GL
 // attributes and matrices, the frame-wide values, Camera, ScreenCopyIndex,
 // RandomSeed and ParticlePhase; the frames that follow are drawn exactly as
 // without it.
-void WarmUpScenes();
+void WarmUpScenes(int32_t startTime);
+constexpr int FirstFrameRehearsals = 2;
 
 // Where in a scene the warm-up draws: fractions of its interval (cut off at
 // LastFrameTime) chosen to pass every switch of state inside the scenes (the

@@ -263,8 +263,11 @@ TEST(WarmUpTimesTest, EveryTimeLiesInsideItsSceneAndCoversBothHalves)
 
 TEST_F(DrawFrameTest, WarmUpDrawsEveryTimedSceneAtItsTimes)
 {
+  // Then the frame the music starts at, whole, as often as rehearsed: at a
+  // time inside jump (slot 8) only jump is drawn.
+  const int32_t startTime = SceneTable[8]->StartTime + 100;
   MusicTime = 12345;
-  WarmUpScenes();
+  WarmUpScenes(startTime);
   std::vector<int> expectedSlots;
   std::vector<int32_t> expectedTimes;
   for (int slot = 0; slot < 13; ++slot)
@@ -272,6 +275,10 @@ TEST_F(DrawFrameTest, WarmUpDrawsEveryTimedSceneAtItsTimes)
       expectedSlots.push_back(slot);
       expectedTimes.push_back(t);
     }
+  for (int k = 0; k < FirstFrameRehearsals; ++k) {
+    expectedSlots.push_back(8);
+    expectedTimes.push_back(startTime);
+  }
   EXPECT_EQ(RenderedSlots, expectedSlots);
   EXPECT_EQ(RenderedTimes, expectedTimes);
   EXPECT_EQ(MusicTime, 12345);
@@ -308,7 +315,7 @@ TEST(WarmUpScenesTest, LeavesNoTrace)
   GLfloat projection[16];
   glGetFloatv(GL_PROJECTION_MATRIX, projection);
 
-  WarmUpScenes();
+  WarmUpScenes(178000);
 
   EXPECT_EQ(ReadFrame(), frame);
   EXPECT_EQ(RandomSeed, seed);
