@@ -19,6 +19,7 @@ bool StartHeadlessDemo(const std::string& contentDir, const std::function<void()
     return false;
   }
   MaskFloatingPointExceptions();
+  KeepFreedMemory();
   if (!CreateHeadlessContext(error)) {
     error = "no headless GL context: " + error;
     return false;

@@ -21,5 +21,6 @@ int main(int argc, char** argv)
       break;
   }
   MaskFloatingPointExceptions();
+  KeepFreedMemory();
   return RunDemo(options) ? 0 : 1;
 }

@@ -12,6 +12,9 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <cfenv>
@@ -295,6 +298,17 @@ void SeekTimeline(TMusicClock& clock, int32_t t)
   FrameElapsed = FirstFrameElapsed;
   FrameStep = FirstFrameStep;
   PausedValuesHeld = false;
+}
+
+void KeepFreedMemory()
+{
+#if defined(__GLIBC__)
+  // A fixed mmap threshold at its ceiling and a trim threshold above the
+  // demo's whole heap; without them only speed is lost, so a refusal (as
+  // under a sanitizer's allocator) is not an error.
+  mallopt(M_MMAP_THRESHOLD, 32 << 20);
+  mallopt(M_TRIM_THRESHOLD, 1 << 30);
+#endif
 }
 
 void MaskFloatingPointExceptions()
