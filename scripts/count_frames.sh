@@ -14,9 +14,14 @@ WORK=$(mktemp -d /tmp/mvrk_count_XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
 for t in "$@"; do
   (cd "$WORK" && rm -f callgrind.out.* &&
-   LP_NUM_THREADS=0 valgrind --tool=callgrind --dump-before='DrawFrame*' \
+   LP_NUM_THREADS=0 valgrind --tool=callgrind --dump-before='RenderHeadlessFrame*' \
      "$BENCH" "$CONTENT" --from $((t - 80)) --to $((t + 20)) > log 2>&1) ||
     { cat "$WORK/log"; exit 1; }
   # Dump 1 is the start-up, dump k + 1 the k-th frame: the frame at t is dump 6.
-  echo "$t $(sed -n 's/^summary: //p' "$WORK"/callgrind.out.*.6)"
+  dump=$(ls "$WORK"/callgrind.out.*.6 2>/dev/null) || {
+    echo "count_frames.sh: callgrind wrote no dump for the frame at $t" \
+         "(does $BENCH still draw each frame through RenderHeadlessFrame?)" >&2
+    exit 1
+  }
+  echo "$t $(sed -n 's/^summary: //p' "$dump")"
 done
