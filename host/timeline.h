@@ -45,8 +45,9 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present, int32_t 
 // scissored pixel, so that GL compiles every combination of state the demo
 // uses before the music starts instead of at the first frame after a cut;
 // then the frame at startTime, whole, FirstFrameRehearsals times, so that the
-// first frames the music plays under run at their steady pace. Then puts back everything the drawing changed: the frame's pixels and depth,
-// the screen copies and the other render targets (black again), the GL
+// first frames the music plays under run at their steady pace. Then puts
+// back everything the drawing changed: the frame's pixels and depth, the
+// screen copies and the other render targets (black again), the GL
 // attributes and matrices, the frame-wide values, Camera, ScreenCopyIndex,
 // RandomSeed and ParticlePhase; the frames that follow are drawn exactly as
 // without it.
