@@ -229,7 +229,7 @@ void ForgetCameraPaths()
   LoadedPaths.clear();
 }
 
-void SaveCameraPath(const TCameraPath& path, const std::string& fileName)
+bool SaveCameraPath(const TCameraPath& path, const std::string& fileName, std::string& error)
 {
   const int count = path.Count < 0 ? 0 : std::min(path.Count, CameraPathSlots);
   std::vector<uint8_t> bytes(static_cast<size_t>(count) * sizeof(TCamera));
@@ -239,7 +239,5 @@ void SaveCameraPath(const TCameraPath& path, const std::string& fileName)
     for (int k = 0; k < FieldsPerKey; ++k)
       WriteF32(bytes.data() + r * sizeof(TCamera) + k * 4, fields[k]);
   }
-  std::string error;
-  if (!WriteFileBytes(fileName, bytes.data(), bytes.size(), error))
-    FatalFileError(fileName, error);
+  return WriteFileBytes(fileName, bytes.data(), bytes.size(), error);
 }

@@ -69,12 +69,13 @@ void SampleCameraPath(TCamera& camera, const TCameraPath& path, float f);
 // the path untouched, when the file holds more than 100 records.
 bool ParseCameraPath(TCameraPath& path, const uint8_t* bytes, size_t size, std::string& error);
 
-// File wrappers: any failure is fatal and names the file.
-// LoadCameraPath also remembers the path with its file name for
+// LoadCameraPath: any failure is fatal and names the file. It also remembers the path with its file name for
 // ReloadCameraPaths, so a path given to it must live until the next reload
 // (the scenes' paths live for the whole run) or be forgotten.
 void LoadCameraPath(TCameraPath& path, const std::string& fileName);
-void SaveCameraPath(const TCameraPath& path, const std::string& fileName);
+// Replaces the file with the path's slots 0 to Count - 1, whole or not at all:
+// a failed save keeps the old file and returns false with the system's reason.
+bool SaveCameraPath(const TCameraPath& path, const std::string& fileName, std::string& error);
 
 // Reads every file LoadCameraPath has loaded again, into its path. A path
 // takes the new keys only when its file reads and parses; otherwise it keeps

@@ -1,5 +1,7 @@
 #include "engine/paths.h"
 
+#include "engine/savefile.h"
+
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -106,19 +108,5 @@ bool ReadFileBytes(const std::string& name, std::vector<uint8_t>& bytes, std::st
 
 bool WriteFileBytes(const std::string& name, const void* data, size_t size, std::string& error)
 {
-  const std::string path = ResolvePath(name);
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) {
-    error = std::strerror(errno);
-    return false;
-  }
-  bool ok = std::fwrite(data, 1, size, f) == size;
-  int writeErrno = errno;
-  if (std::fclose(f) != 0 && ok) {
-    ok = false;
-    writeErrno = errno;
-  }
-  if (!ok)
-    error = std::string("write error: ") + std::strerror(writeErrno);
-  return ok;
+  return ReplaceFileBytes(ResolvePath(name), data, size, error);
 }

@@ -22,6 +22,7 @@ bool ReadFileBytes(const std::string& name, std::vector<uint8_t>& bytes, std::st
 // kept: texture keys and model list entries are upper-cased names.
 std::string UpperCaseAscii(std::string name);
 
-// Replaces (or creates) a file with the given bytes; the name is resolved as
-// above for its directory part. On failure returns false with the reason.
+// Replaces (or creates) a file with the given bytes, whole or not at all
+// (ReplaceFileBytes); the name is resolved as above for its directory part.
+// On failure returns false with the system's reason.
 bool WriteFileBytes(const std::string& name, const void* data, size_t size, std::string& error);

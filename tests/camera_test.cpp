@@ -142,7 +142,8 @@ TEST(CameraFile, SaveThenLoadRoundTrips)
   TCameraPath path = {};
   for (int k = 1; k <= 3; ++k)
     ASSERT_TRUE(AppendCameraKey(path, Key(k)));
-  SaveCameraPath(path, dir.File("three.camera"));
+  std::string error;
+  ASSERT_TRUE(SaveCameraPath(path, dir.File("three.camera"), error)) << error;
   // Slots 0 to Count - 1 are written: the zero slot and the first two keys.
   TCameraPath loaded = {};
   LoadCameraPath(loaded, dir.File("three.camera"));
@@ -160,7 +161,8 @@ TEST(CameraFile, ClearKeepsSlotsSoSaveWritesOldSlotZero)
   LoadCameraPath(path, dir.File("old.camera"));
   ClearCameraPath(path);
   ASSERT_TRUE(AppendCameraKey(path, Key(50)));
-  SaveCameraPath(path, dir.File("new.camera"));
+  std::string error;
+  ASSERT_TRUE(SaveCameraPath(path, dir.File("new.camera"), error)) << error;
   TCameraPath reloaded = {};
   LoadCameraPath(reloaded, dir.File("new.camera"));
   ASSERT_EQ(reloaded.Count, 1);

@@ -147,5 +147,7 @@ void WriteCameraKeys(const std::string& name, const std::vector<TCamera>& keys)
     path.CameraKeys[i + 1] = keys[i];
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(OutputPath(name)).parent_path(), ec);
-  SaveCameraPath(path, OutputPath(name));
+  std::string error;
+  if (!SaveCameraPath(path, OutputPath(name), error))
+    FatalFileError(OutputPath(name), error);
 }

@@ -1,5 +1,7 @@
 #include "tools/music/oggvorbis.h"
 
+#include "engine/savefile.h"
+
 #include <vorbis/vorbisenc.h>
 #include <vorbis/vorbisfile.h>
 
@@ -19,17 +21,14 @@ double TDecodedAudio::Seconds() const
 
 namespace {
 
-bool WritePages(ogg_stream_state& stream, FILE* file, bool flush)
+void WritePages(ogg_stream_state& stream, std::vector<uint8_t>& file, bool flush)
 {
   ogg_page page;
   while (flush ? ogg_stream_flush(&stream, &page)
                : ogg_stream_pageout(&stream, &page)) {
-    if (std::fwrite(page.header, 1, page.header_len, file) !=
-            size_t(page.header_len) ||
-        std::fwrite(page.body, 1, page.body_len, file) != size_t(page.body_len))
-      return false;
+    file.insert(file.end(), page.header, page.header + page.header_len);
+    file.insert(file.end(), page.body, page.body + page.body_len);
   }
-  return true;
 }
 
 }  // namespace
@@ -39,15 +38,11 @@ std::string WriteOggVorbis(const std::string& path,
                            float quality,
                            const std::function<void(double)>& progress)
 {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file)
-    return "cannot create the file";
-
+  std::vector<uint8_t> file;
   vorbis_info info;
   vorbis_info_init(&info);
   if (vorbis_encode_init_vbr(&info, 2, rate, quality) != 0) {
     vorbis_info_clear(&info);
-    std::fclose(file);
     return "the encoder rejects the format";
   }
   vorbis_comment comment;
@@ -61,7 +56,6 @@ std::string WriteOggVorbis(const std::string& path,
   // A fixed serial number keeps the file the same on every run.
   ogg_stream_init(&stream, 0x6d76726b);
 
-  bool ok = true;
   {
     ogg_packet header, commentHeader, codeHeader;
     vorbis_analysis_headerout(&dsp, &comment, &header, &commentHeader,
@@ -69,14 +63,14 @@ std::string WriteOggVorbis(const std::string& path,
     ogg_stream_packetin(&stream, &header);
     ogg_stream_packetin(&stream, &commentHeader);
     ogg_stream_packetin(&stream, &codeHeader);
-    ok = WritePages(stream, file, true);
+    WritePages(stream, file, true);
   }
 
   const size_t frames = stereo.size() / 2;
   const size_t chunk = 4096;
   size_t done = 0;
   bool ended = false;
-  while (ok && !ended) {
+  while (!ended) {
     const size_t count = std::min(chunk, frames - done);
     if (count == 0) {
       vorbis_analysis_wrote(&dsp, 0);
@@ -91,20 +85,19 @@ std::string WriteOggVorbis(const std::string& path,
       if ((done / chunk) % 64 == 0)
         progress(double(done) / frames);
     }
-    while (ok && vorbis_analysis_blockout(&dsp, &block) == 1) {
+    while (vorbis_analysis_blockout(&dsp, &block) == 1) {
       vorbis_analysis(&block, nullptr);
       vorbis_bitrate_addblock(&block);
       ogg_packet packet;
       while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
         ogg_stream_packetin(&stream, &packet);
-        ok = WritePages(stream, file, false);
+        WritePages(stream, file, false);
         if (packet.e_o_s)
           ended = true;
       }
     }
   }
-  if (ok)
-    ok = WritePages(stream, file, true);
+  WritePages(stream, file, true);
   progress(1.0);
 
   ogg_stream_clear(&stream);
@@ -112,9 +105,10 @@ std::string WriteOggVorbis(const std::string& path,
   vorbis_dsp_clear(&dsp);
   vorbis_comment_clear(&comment);
   vorbis_info_clear(&info);
-  if (std::fclose(file) != 0)
-    ok = false;
-  return ok ? "" : "cannot write the file";
+  std::string error;
+  if (!ReplaceFileBytes(path, file.data(), file.size(), error))
+    return error;
+  return "";
 }
 
 namespace {

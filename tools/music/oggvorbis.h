@@ -15,8 +15,9 @@ struct TDecodedAudio {
 };
 
 // Encodes stereo at the given rate with variable bit rate at the given
-// quality (-0.1 to 1). Returns an empty string on success, otherwise the
-// reason. progress receives the fraction done now and then.
+// quality (-0.1 to 1), in memory, then writes the file whole or not at all
+// (ReplaceFileBytes). Returns an empty string on success, otherwise the
+// system's reason. progress receives the fraction done now and then.
 std::string WriteOggVorbis(const std::string& path,
                            const std::vector<float>& stereo, int rate,
                            float quality,
