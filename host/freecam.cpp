@@ -3,6 +3,7 @@
 #include <cstdio>
 
 bool Keys[256] = {};
+bool EscapePressed = false;
 uint8_t MouseLook = 0;
 TCursor LastCursor = {0, 0};
 float FreeCamSpeed = 0.01f;
@@ -28,10 +29,20 @@ int VirtualKeyFromSDL(SDL_Keycode key)
   return -1;
 }
 
+void FreeCameraKeyEvent(int virtualKey, bool down)
+{
+  if (virtualKey < 0 || virtualKey >= 256)
+    return;
+  Keys[virtualKey] = down;
+  if (down && virtualKey == VK_ESCAPE_KEY)
+    EscapePressed = true;
+}
+
 void ResetFreeCamera()
 {
   for (bool& key : Keys)
     key = false;
+  EscapePressed = false;
   MouseLook = 0;
   LastCursor = {0, 0};
   FreeCamSpeed = 0.01f;
@@ -39,7 +50,8 @@ void ResetFreeCamera()
 
 bool FreeCameraStep(TCamera& camera, TCursor cursor)
 {
-  const bool quit = Keys[VK_ESCAPE_KEY];
+  const bool quit = Keys[VK_ESCAPE_KEY] || EscapePressed;
+  EscapePressed = false;
   if (Keys[VK_LEFT_KEY])
     StrafeCamera(camera, FreeCamSpeed / 3);
   if (Keys[VK_RIGHT_KEY])
@@ -80,10 +92,14 @@ bool FreeCameraStep(TCamera& camera, TCursor cursor)
   return quit;
 }
 
-void RecordCameraKey(const TCamera& camera)
+std::string RecordCameraKey(const TCamera& camera)
 {
+  std::string report;
   if (!AppendCameraKey(RecordedPath, camera))
-    std::fprintf(stderr, "default.camera: the path is full (%d keys); key not recorded\n",
-                 RecordedPath.Count);
-  SaveCameraPath(RecordedPath, "default.camera");
+    report = "default.camera: the path is full (" + std::to_string(RecordedPath.Count) +
+             " keys); key not recorded";
+  std::string error;
+  if (!SaveCameraPath(RecordedPath, "default.camera", error))
+    report = "default.camera: not saved: " + error + " (the file keeps its last keys)";
+  return report;
 }

@@ -9,6 +9,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <string>
 
 enum : int {
   VK_SHIFT_KEY = 16,
@@ -29,7 +30,8 @@ struct TCursor {
   int32_t x, y;
 };
 
-extern bool Keys[256];       // held keys by virtual-key code; written by the window's event loop
+extern bool Keys[256];       // held keys by virtual-key code; written by FreeCameraKeyEvent
+extern bool EscapePressed;   // an Escape key-down not yet acted on; set by FreeCameraKeyEvent
 extern uint8_t MouseLook;    // 1 while the left button looks around; written by the event loop
 extern TCursor LastCursor;   // screen pixels, the cursor at the previous step; written by FreeCameraStep
 extern float FreeCamSpeed;   // the free camera's step, scaled per move; written by FreeCameraStep (digits)
@@ -37,14 +39,22 @@ extern float FreeCamSpeed;   // the free camera's step, scaled per move; written
 // The virtual-key code of an SDL key, or -1 for keys the demo ignores.
 int VirtualKeyFromSDL(SDL_Keycode key);
 
+// A key going down or up in the window's events: Keys follows the held
+// state, and an Escape key-down is kept until the next step even when its
+// key-up came in the same batch of events (a quick tap during a slow frame,
+// or one pressed while the demo was loading).
+void FreeCameraKeyEvent(int virtualKey, bool down);
+
 // Resets keys, mouse look, cursor and speed to their start values.
 void ResetFreeCamera();
 
 // One idle-iteration step on camera, in the fixed key order, then the mouse
 // look from the cursor position (screen pixels). Returns true when Escape is
-// held, asking the loop to quit.
+// held or was pressed since the last step, asking the loop to quit.
 bool FreeCameraStep(TCamera& camera, TCursor cursor);
 
 // Right-button release: appends camera to RecordedPath and rewrites
-// "default.camera" in the working directory.
-void RecordCameraKey(const TCamera& camera);
+// "default.camera" in the working directory, whole or not at all. Returns what
+// went wrong (a full path, a failed save with the system's reason), empty when
+// the key was saved; a failed save keeps the old file.
+std::string RecordCameraKey(const TCamera& camera);

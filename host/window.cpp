@@ -4,6 +4,7 @@
 #include "engine/framebuffer.h"
 #include "host/controls.h"
 #include "host/freecam.h"
+#include "host/lostdisplay.h"
 #include "host/musicclock.h"
 #include "host/overlay.h"
 #include "host/timeline.h"
@@ -29,7 +30,7 @@ bool VideoStarted = false;
 TAudioClock MusicClock("data\\soundtrack.ogg");
 
 bool OverlayShown = false;
-std::vector<std::string> ReloadReport;  // the last reload's lines on the overlay
+std::vector<std::string> Report;  // the last reload's or failed save's lines on the overlay
 TFrameRate FrameRate;
 
 void PresentFrame()
@@ -40,7 +41,7 @@ void PresentFrame()
   BlitFrameToWindow(width, height);
   if (OverlayShown) {
     const TOverlayInfo info = {MusicTime,   MusicClock.Paused(), FrameRate.FrameMs(),
-                               FrameRate.FramesPerSecond(), Camera.Eye, ReloadReport};
+                               FrameRate.FramesPerSecond(), Camera.Eye, Report};
     DrawOverlay(OverlayLines(info), width, height);
   }
   SDL_GL_SwapWindow(WindowHandle);
@@ -51,14 +52,25 @@ void ReloadPaths()
 {
   std::vector<std::string> failures;
   const int reloaded = ReloadCameraPaths(failures);
-  ReloadReport.assign(1, "F5: " + std::to_string(reloaded) + " camera paths reloaded" +
+  Report.assign(1, "F5: " + std::to_string(reloaded) + " camera paths reloaded" +
                              (failures.empty() ? "" : ", " + std::to_string(failures.size()) +
                                                           " kept their old keys:"));
-  std::fprintf(stderr, "%s\n", ReloadReport.front().c_str());
+  std::fprintf(stderr, "%s\n", Report.front().c_str());
   for (const std::string& failure : failures) {
     std::fprintf(stderr, "%s\n", failure.c_str());
-    ReloadReport.push_back(failure);
+    Report.push_back(failure);
   }
+}
+
+// A key that cannot be recorded or saved is said on standard error and the
+// overlay; the demo plays on.
+void RecordKey()
+{
+  const std::string failure = RecordCameraKey(Camera);
+  if (failure.empty())
+    return;
+  std::fprintf(stderr, "%s\n", failure.c_str());
+  Report.assign(1, failure);
 }
 
 void ApplyDemoAction(TDemoAction action)
@@ -157,9 +169,7 @@ void HandleEvent(const SDL_Event& event, bool& quit)
       break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
-      const int key = VirtualKeyFromSDL(event.key.keysym.sym);
-      if (key >= 0)
-        Keys[key] = event.type == SDL_KEYDOWN;
+      FreeCameraKeyEvent(VirtualKeyFromSDL(event.key.keysym.sym), event.type == SDL_KEYDOWN);
       const TDemoAction action = DemoActionFromSDL(event.key.keysym.sym);
       if (event.type == SDL_KEYDOWN && (!event.key.repeat || DemoActionRepeats(action)))
         ApplyDemoAction(action);
@@ -173,7 +183,7 @@ void HandleEvent(const SDL_Event& event, bool& quit)
       if (event.button.button == SDL_BUTTON_LEFT)
         MouseLook = 0;
       else if (event.button.button == SDL_BUTTON_RIGHT)
-        RecordCameraKey(Camera);
+        RecordKey();
       break;
     default:
       break;
@@ -206,8 +216,10 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
                   TMessageIcon::Error);
     return false;
   }
-  // Leaving by exit() inside the frame routine still restores the desktop mode.
+  // Leaving by exit() inside the frame routine still restores the desktop mode;
+  // a display that goes away ends the process without it.
   std::atexit(SDL_Quit);
+  EndOnLostDisplay();
 
   if (FullScreen && !FullScreenModeAvailable(width, height)) {
     if (AskYesNo("This FullScreen Mode Is Not Supported. Use Windowed Mode Instead?", "Tuvo GL")) {

@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
 namespace {
 
 class FreeCameraTest : public ::testing::Test {
@@ -104,6 +109,27 @@ TEST_F(FreeCameraTest, MovementKeysAndEscape)
   EXPECT_TRUE(FreeCameraStep(camera, {0, 0}));
 }
 
+// A quick tap can go down and up between two steps (a slow frame, or the
+// loading screen): the key-down still quits at the next step. Keys held
+// without Escape keep their held-state meaning: released before the step,
+// they do nothing.
+TEST_F(FreeCameraTest, EscapeTappedBetweenStepsQuits)
+{
+  FreeCameraKeyEvent(VK_ESCAPE_KEY, true);
+  FreeCameraKeyEvent(VK_ESCAPE_KEY, false);
+  EXPECT_TRUE(FreeCameraStep(camera, {0, 0}));
+  EXPECT_FALSE(FreeCameraStep(camera, {0, 0})) << "one tap quits once";
+
+  const TCamera before = camera;
+  FreeCameraKeyEvent(VK_UP_KEY, true);
+  FreeCameraKeyEvent(VK_UP_KEY, false);
+  EXPECT_FALSE(FreeCameraStep(camera, {0, 0}));
+  EXPECT_EQ(camera.Eye.z, before.Eye.z);
+  FreeCameraKeyEvent(-1, true);  // keys the demo ignores
+  FreeCameraKeyEvent(256, true);
+  EXPECT_FALSE(FreeCameraStep(camera, {0, 0}));
+}
+
 TEST_F(FreeCameraTest, KeyMapCoversTheTableKeys)
 {
   struct {
@@ -124,10 +150,28 @@ TEST_F(FreeCameraTest, RightButtonReleaseRewritesDefaultCamera)
   ClearCameraPath(RecordedPath);
   for (int press = 1; press <= 3; ++press) {
     camera.FieldOfView = 10.0f * press;
-    RecordCameraKey(camera);
+    EXPECT_EQ(RecordCameraKey(camera), "");
     TCameraPath saved = {};
     LoadCameraPath(saved, "default.camera");
     EXPECT_EQ(saved.Count, press);
   }
+  ClearCameraPath(RecordedPath);
+}
+
+// A save that fails says why, and the next one that can be written holds
+// every key recorded meanwhile.
+TEST_F(FreeCameraTest, FailedSaveIsReportedAndTheNextHoldsEveryKey)
+{
+  TTempDir dir;
+  dir.Enter();
+  ClearCameraPath(RecordedPath);
+  ASSERT_EQ(mkdir("default.camera", 0755), 0);
+  EXPECT_EQ(RecordCameraKey(camera),
+            "default.camera: not saved: Is a directory (the file keeps its last keys)");
+  ASSERT_EQ(rmdir("default.camera"), 0);
+  ASSERT_EQ(RecordCameraKey(camera), "");
+  TCameraPath saved = {};
+  LoadCameraPath(saved, "default.camera");
+  EXPECT_EQ(saved.Count, 2);
   ClearCameraPath(RecordedPath);
 }
