@@ -11,7 +11,7 @@ PACKAGES=(
   libjpeg62-turbo-dev libpng-dev libvorbis-dev libogg-dev
   libfreetype-dev fonts-dejavu-core
   libgtest-dev googletest
-  xvfb xfonts-base xdotool x11-utils ffmpeg
+  libx11-dev xvfb xfonts-base xdotool x11-utils ffmpeg
   python3 netpbm bc
 )
 
