@@ -15,10 +15,16 @@
 #   without asking and plays. Space pauses it: two screen grabs a second
 #   apart are the same. F1 shows the overlay over the paused picture and F1
 #   again takes it away, leaving the very same picture. F5 with a broken
-#   camera path file reports the file and plays on. Space again resumes: the
-#   picture moves. The window takes a new size and the frame fills it. The
-#   demo ends by itself, with status 0, once the 24 s of music from 200000
-#   ms have played (the paused time not counted);
+#   camera path file reports the file and plays on. The right button saves
+#   default.camera; when the save fails, the demo says so and plays on.
+#   Space again resumes: the picture moves. The window takes a new size and
+#   the frame fills it. The demo ends by itself, with status 0, once the 24 s
+#   of music from 200000 ms have played (the paused time not counted);
+# - a quick Escape (press and release in one batch of events) quits, both
+#   while the scenes play and when pressed during the loading screen (loading
+#   is held on a camera path that is a pipe until the key is in);
+# - the X server killed under the demo, full screen and in a window: the demo
+#   ends within 5 s with status 1, naming the display;
 # - --help prints the usage on standard output with status 0; a bad argument
 #   prints it on standard error with status 2, before any window opens.
 # With MVRK_OVERLAY_SHOT set to a file name, the workflow's grab with the
@@ -59,13 +65,30 @@ fi
 
 DEMO_ARGS=()
 [ "$HOW" = workflow ] && DEMO_ARGS=(--window --from 200000)
+[ "$HOW" = lostwindow ] && DEMO_ARGS=(--window)
+# Loading waits on a camera path that is a pipe until the case feeds it, so
+# that a key pressed meanwhile is sure to come during the loading screen.
+if [ "$HOW" = taploading ]; then
+  mv data/scene_outro.camera outro.camera
+  mkfifo data/scene_outro.camera
+fi
 "$DEMO" "${DEMO_ARGS[@]}" > demo.log 2>&1 &
 pid=$!
+
+# The camera path the loading case turned into a pipe goes back for the
+# cases after it.
+restore_outro() {
+  if [ -p data/scene_outro.camera ]; then
+    rm -f data/scene_outro.camera
+    mv outro.camera data/scene_outro.camera
+  fi
+}
 
 fail() {
   echo "$HOW: $*"
   cat demo.log
   kill -9 $pid 2>/dev/null
+  restore_outro
   exit 1
 }
 
@@ -141,7 +164,76 @@ wait_exit() {
   wait $pid
 }
 
+# Waits until the picture moves and is lit: the scenes play.
+wait_playing() {
+  for _ in $(seq 1 240); do
+    kill -0 $pid 2>/dev/null || fail "the demo ended before it played"
+    grab a.rgb && sleep 0.3 && grab b.rgb || fail "no screen grab"
+    if ! cmp -s a.rgb b.rgb && [ "$(brightness b.rgb)" -gt 20 ]; then
+      playing=$SECONDS
+      return 0
+    fi
+    sleep 0.2
+  done
+  fail "the picture never moved"
+}
+
+# One quick Escape, press and release back to back, while the demo is
+# stopped: both reach it in the same batch of events, as a tap shorter than a
+# frame does.
+tap_escape() {
+  kill -STOP $pid
+  xdotool windowfocus "$1" 2>/dev/null
+  xdotool key Escape
+  sleep 0.5
+  kill -CONT $pid
+}
+
 case "$HOW" in
+  tapplaying)
+    wid=$(wait_window mvrk_dms) || fail "no window titled mvrk_dms appeared"
+    wait_playing
+    tap_escape "$wid"
+    wait_exit 10
+    status=$?
+    echo "$HOW: a quick Escape while playing ended the demo, status $status"
+    [ $status -eq 0 ] || fail "ended with status $status"
+    exit 0
+    ;;
+  taploading)
+    wid=$(wait_window mvrk_dms) || fail "no window titled mvrk_dms appeared"
+    tap_escape "$wid"
+    sleep 1
+    kill -0 $pid 2>/dev/null || fail "the demo ended before its loading could"
+    cat outro.camera > data/scene_outro.camera
+    wait_exit 30
+    status=$?
+    restore_outro
+    echo "$HOW: a quick Escape during loading ended the demo once loaded, status $status"
+    [ $status -eq 0 ] || fail "ended with status $status"
+    exit 0
+    ;;
+  lostfull|lostwindow)
+    wait_window mvrk_dms > /dev/null || fail "no window titled mvrk_dms appeared"
+    wait_playing
+    kill -9 "$XPID"
+    lost=$(date +%s%N)
+    for _ in $(seq 1 50); do
+      kill -0 $pid 2>/dev/null || break
+      sleep 0.1
+    done
+    if kill -0 $pid 2>/dev/null; then
+      fail "the demo still runs 5 s after its X server went away"
+    fi
+    wait $pid
+    status=$?
+    took=$(( ($(date +%s%N) - lost) / 1000000 ))
+    echo "$HOW: the demo ended $took ms after the X server went away, status $status"
+    [ $status -eq 1 ] || fail "ended with status $status, not 1"
+    grep -q "lost the connection to the X display $DISPLAY" demo.log ||
+      fail "standard error does not name the lost display"
+    exit 0
+    ;;
   decline)
     wait_window 'Tuvo GL' > /dev/null || fail "no full-screen question"
     grep -q "This FullScreen Mode Is Not Supported. Use Windowed Mode Instead?" demo.log \
@@ -197,17 +289,7 @@ case "$HOW" in
   workflow)
     wid=$(wait_window mvrk_dms) || fail "no window titled mvrk_dms appeared"
     # Loading shows a still start-up screen; playing shows a moving picture.
-    playing=""
-    for _ in $(seq 1 240); do
-      kill -0 $pid 2>/dev/null || fail "the demo ended before it played"
-      grab a.rgb && sleep 0.3 && grab b.rgb || fail "no screen grab"
-      if ! cmp -s a.rgb b.rgb && [ "$(brightness b.rgb)" -gt 20 ]; then
-        playing=$SECONDS
-        break
-      fi
-      sleep 0.2
-    done
-    [ -n "$playing" ] || fail "the picture never moved"
+    wait_playing
     echo "$HOW: playing after $playing s"
 
     paused_at=$SECONDS
@@ -244,6 +326,24 @@ case "$HOW" in
     grep -q 'camera paths reloaded, 1 kept their old keys' demo.log || fail "no reload summary"
     mv outro.camera data/scene_outro.camera
     echo "$HOW: F5 reported the broken path and played on"
+
+    # Recording: a right-button release saves default.camera; a save that
+    # fails (the name taken by a folder) is reported and the demo plays on.
+    rm -rf default.camera
+    xdotool mousemove --window "$wid" 320 240 click 3
+    sleep 1
+    size=$(stat -c %s default.camera 2>/dev/null || echo none)
+    [ "$size" != none ] && [ "$size" -gt 0 ] && [ $((size % 40)) -eq 0 ] ||
+      fail "the right button saved no camera path (size $size)"
+    rm default.camera
+    mkdir default.camera
+    xdotool mousemove --window "$wid" 320 240 click 3
+    sleep 1
+    kill -0 $pid 2>/dev/null || fail "the demo ended on a failed save of default.camera"
+    grep -q 'default.camera: not saved: Is a directory' demo.log ||
+      fail "the failed save of default.camera was not reported"
+    rmdir default.camera
+    echo "$HOW: the right button saved default.camera; a failed save was reported and it played on"
 
     press "$wid" space
     resumed_at=$SECONDS
@@ -313,7 +413,7 @@ run_case() {
     return 1
   fi
   local status=0
-  (cd "$DATA" && DISPLAY=":$number" SDL_AUDIODRIVER=dummy \
+  (cd "$DATA" && DISPLAY=":$number" XPID=$xpid SDL_AUDIODRIVER=dummy \
      bash "$DATA/drive.sh" "$BUILD/mvrk_dms" "$BUILD/mvrk_xclose" "$how" "$screen") || status=1
   kill $xpid 2>/dev/null
   wait $xpid 2>/dev/null
@@ -359,6 +459,7 @@ else
 fi
 
 for run in "640x480 escape" "640x480 close" "1280x1024 decline" "1280x1024 windowed" \
+           "640x480 tapplaying" "640x480 taploading" "640x480 lostfull" "640x480 lostwindow" \
            "640x480 full" "800x600 workflow"; do
   read -r screen how <<< "$run"
   run_case "$screen" "$how" || failed=1
