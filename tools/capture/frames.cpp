@@ -18,9 +18,9 @@ std::vector<int32_t> CaptureTimes(int32_t from, int32_t to, int32_t step, int fp
   return times;
 }
 
-TFrameRate CaptureRate(int32_t step, int fps)
+TCaptureRate CaptureRate(int32_t step, int fps)
 {
-  return fps > 0 ? TFrameRate{fps, 1} : TFrameRate{1000, step};
+  return fps > 0 ? TCaptureRate{fps, 1} : TCaptureRate{1000, step};
 }
 
 namespace {

@@ -14,11 +14,11 @@ std::vector<int32_t> CaptureTimes(int32_t from, int32_t to, int32_t step, int fp
 
 // The frame rate of those times as a fraction Frames / Seconds: fps / 1, or
 // 1000 / step.
-struct TFrameRate {
+struct TCaptureRate {
   int Frames;
   int Seconds;
 };
-TFrameRate CaptureRate(int32_t step, int fps);
+TCaptureRate CaptureRate(int32_t step, int fps);
 
 // The RGB frame (width x height) scaled with a Lanczos-3 filter to fit
 // outWidth x outHeight with its aspect kept, centred on black: the same

@@ -11,6 +11,9 @@
 #include "host/headlessdemo.h"
 #include "host/timeline.h"
 
+#include "video.h"
+
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -51,6 +54,7 @@ const char* const Usage =
 
 [[noreturn]] void Fail(const std::string& message)
 {
+  std::fflush(stdout);
   std::fprintf(stderr, "mvrk_capture: %s\n", message.c_str());
   std::exit(1);
 }
@@ -174,35 +178,50 @@ void SaveFrame(const TOptions& options, const std::string& path, const std::vect
             options.Width, options.Height);
 }
 
-// ffmpeg reading raw RGB frames on its standard input and the soundtrack
-// from the first frame's time on, scaling with its Lanczos filter into the
-// same rectangle ScaleFrameToFit uses for the PNG frames.
-FILE* OpenVideo(const TOptions& options, const std::string& soundtrack, size_t frameCount)
+// The signal that asked the capture to stop (SIGINT or SIGTERM), 0 while none
+// has. The capture then takes no new frame, closes what it writes and ends
+// with 128 + the signal; a second signal ends it at once (SA_RESETHAND).
+volatile sig_atomic_t StopSignal = 0;
+
+void OnStopSignal(int signal)
 {
-  if (std::system("command -v ffmpeg > /dev/null 2>&1") != 0)
-    Fail("--video needs ffmpeg, which is not installed");
-  const TFrameRate rate = CaptureRate(options.Step, options.Fps);
-  char text[256];
-  std::string command = "ffmpeg -loglevel error -y -f rawvideo -pix_fmt rgb24";
-  std::snprintf(text, sizeof text, " -s %dx%d -r %d/%d -i - -ss %.3f -i '", FrameWidth,
-                FrameHeight, rate.Frames, rate.Seconds, options.From / 1000.0);
-  command += text + soundtrack + "'";
-  std::snprintf(text, sizeof text, " -map 0:v -map 1:a -t %.3f",
-                static_cast<double>(frameCount) * rate.Seconds / rate.Frames);
-  command += text;
-  if (options.Width != FrameWidth || options.Height != FrameHeight) {
-    const TFitRect fit = FitFrameToWindow(options.Width, options.Height);
-    std::snprintf(text, sizeof text, " -vf scale=%d:%d:flags=lanczos,pad=%d:%d:%d:%d:black",
-                  fit.width, fit.height, options.Width, options.Height, fit.x,
-                  options.Height - fit.y - fit.height);
-    command += text;
-  }
-  command += " -c:v libx264 -preset veryfast -crf 20 -pix_fmt yuv420p -c:a aac -b:a 192k '" +
-             options.Video + "'";
-  FILE* pipe = ::popen(command.c_str(), "w");
-  if (!pipe)
-    Fail("cannot start ffmpeg");
-  return pipe;
+  StopSignal = signal;
+}
+
+void CatchStopSignals()
+{
+  struct sigaction action = {};
+  action.sa_handler = OnStopSignal;
+  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  ::sigaction(SIGINT, &action, nullptr);
+  ::sigaction(SIGTERM, &action, nullptr);
+  // A video whose ffmpeg has ended fails its next write instead of killing us.
+  ::signal(SIGPIPE, SIG_IGN);
+}
+
+const char* SignalName(int signal)
+{
+  return signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "a signal";
+}
+
+// Stopped during the start-up: nothing rendered, nothing to close.
+[[noreturn]] void StopBeforeFrames(int signal)
+{
+  std::fprintf(stderr, "mvrk_capture: stopped by %s before the first frame\n", SignalName(signal));
+  std::exit(128 + signal);
+}
+
+// "1:05" or "12:34:56" for a number of seconds.
+std::string FormatDuration(double seconds)
+{
+  const long total = seconds > 0 ? static_cast<long>(seconds + 0.5) : 0;
+  char text[32];
+  if (total >= 3600)
+    std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);
+  else
+    std::snprintf(text, sizeof text, "%ld:%02ld", total / 60, total % 60);
+  return text;
 }
 
 }  // namespace
@@ -220,6 +239,8 @@ int main(int argc, char** argv)
     Fail("cannot enter the content directory " + options.Data + ": " + std::strerror(errno));
   std::string soundtrack;
   if (!options.Video.empty()) {
+    if (FindProgram("ffmpeg").empty())
+      Fail("--video needs ffmpeg, which is not on PATH");
     soundtrack = Absolute(ResolvePath("data\\soundtrack.ogg"));
     if (::access(soundtrack.c_str(), R_OK) != 0)
       Fail(soundtrack + ": " + std::strerror(errno) + " (the video needs the soundtrack)");
@@ -231,6 +252,7 @@ int main(int argc, char** argv)
   if (!options.Frames.empty() && ::access(options.Frames.c_str(), W_OK) != 0)
     Fail(options.Frames + ": " + std::strerror(errno));
 
+  CatchStopSignals();
   const auto started = std::chrono::steady_clock::now();
   std::vector<uint8_t> frame;
   std::string error;
@@ -248,12 +270,31 @@ int main(int argc, char** argv)
 
   const std::vector<int32_t> times =
       CaptureTimes(options.From, options.To, options.Step, options.Fps);
-  FILE* video = options.Video.empty() ? nullptr : OpenVideo(options, soundtrack, times.size());
-  TContactSheet sheet(FrameWidth, FrameHeight, 4, 6);
   const int64_t total = static_cast<int64_t>(times.size());
+  if (StopSignal)
+    StopBeforeFrames(StopSignal);
+  TVideoEncoder video;
+  if (!options.Video.empty()) {
+    const TVideoSpec spec = {options.Video, soundtrack, FrameWidth, FrameHeight, options.Width,
+                             options.Height, CaptureRate(options.Step, options.Fps), options.From,
+                             total};
+    if (!video.Start(spec, error))
+      Fail(options.Video + ": " + error);
+  }
+  TContactSheet sheet(FrameWidth, FrameHeight, 4, 6);
   int64_t done = 0;
-  auto lastReport = std::chrono::steady_clock::now();
-  for (size_t k = 0; k < times.size(); ++k) {
+  const auto framesStarted = std::chrono::steady_clock::now();
+  auto lastReport = framesStarted;
+  auto report = [&](int32_t time) {
+    const auto now = std::chrono::steady_clock::now();
+    lastReport = now;
+    const double elapsed = std::chrono::duration<double>(now - framesStarted).count();
+    const double rate = elapsed > 0 ? done / elapsed : 0;
+    std::fprintf(stderr, "frame %lld of %lld (music %d ms), %.1f frames/s, %s left\n",
+                 static_cast<long long>(done), static_cast<long long>(total), time, rate,
+                 rate > 0 ? FormatDuration((total - done) / rate).c_str() : "?");
+  };
+  for (size_t k = 0; k < times.size() && !StopSignal; ++k) {
     const int32_t time = times[k];
     // The music up to the next frame; the last frame takes its predecessor's.
     const int32_t step = k + 1 < times.size() ? times[k + 1] - time
@@ -266,23 +307,29 @@ int main(int argc, char** argv)
       std::snprintf(name, sizeof name, "/%06d.png", time);
       SaveFrame(options, options.Frames + name, frame);
     }
-    if (video && std::fwrite(frame.data(), 1, frame.size(), video) != frame.size())
-      Fail("ffmpeg stopped taking frames (" + options.Video + ")");
+    if (!options.Video.empty() && !video.Write(frame)) {
+      video.Finish(error);
+      Fail(error);
+    }
     if (!options.Sheet.empty())
       sheet.Add(frame, time);
     ++done;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastReport > std::chrono::seconds(5) || done == total) {
-      lastReport = now;
-      const double elapsed = std::chrono::duration<double>(now - started).count() - startup;
-      std::fprintf(stderr, "frame %lld of %lld (music %d ms), %.1f frames/s\n",
-                   static_cast<long long>(done), static_cast<long long>(total), time,
-                   done / (elapsed > 0 ? elapsed : 1));
-    }
+    if (std::chrono::steady_clock::now() - lastReport > std::chrono::seconds(5) || done == total)
+      report(time);
   }
-  if (video && ::pclose(video) != 0)
-    Fail("ffmpeg failed to write " + options.Video);
-  if (!options.Sheet.empty())
+  if (!options.Video.empty() && !video.Finish(error))
+    Fail(error);
+  if (!options.Sheet.empty() && done > 0)
     SavePng(options.Sheet, sheet.Pixels(), sheet.Width(), sheet.Height());
+  if (StopSignal) {
+    report(done > 0 ? times[done - 1] : options.From);
+    std::fprintf(stderr,
+                 "mvrk_capture: stopped by %s: wrote %lld of %lld frames, music %d to %d ms%s\n",
+                 SignalName(StopSignal), static_cast<long long>(done),
+                 static_cast<long long>(total), options.From,
+                 done > 0 ? times[done - 1] : options.From,
+                 options.Video.empty() ? "" : ("; " + options.Video + " is closed and plays").c_str());
+    return 128 + StopSignal;
+  }
   return 0;
 }

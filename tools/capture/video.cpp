@@ -1,0 +1,265 @@
+#include "video.h"
+
+#include "engine/framebuffer.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+extern char** environ;
+
+namespace {
+
+std::string Format(const char* format, double a, double b = 0)
+{
+  char text[64];
+  std::snprintf(text, sizeof text, format, a, b);
+  return text;
+}
+
+bool EndsWith(const std::string& text, const std::string& end)
+{
+  if (text.size() < end.size())
+    return false;
+  for (size_t i = 0; i < end.size(); ++i) {
+    char c = text[text.size() - end.size() + i];
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+    if (c != end[i])
+      return false;
+  }
+  return true;
+}
+
+// The last lines of ffmpeg's error output, at most about a screenful.
+std::string LastLines(int fd)
+{
+  std::string text;
+  if (fd < 0 || ::lseek(fd, 0, SEEK_SET) < 0)
+    return text;
+  char chunk[4096];
+  for (ssize_t n; (n = ::read(fd, chunk, sizeof chunk)) > 0;)
+    text.append(chunk, static_cast<size_t>(n));
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+    text.pop_back();
+  size_t start = text.size();
+  for (int lines = 0; lines < 8 && start != std::string::npos && start > 0; ++lines)
+    start = text.rfind('\n', start - 1);
+  return start == std::string::npos ? text : text.substr(start + 1);
+}
+
+bool FileState(const std::string& path, int64_t& size, int64_t& modified, bool& regular)
+{
+  struct stat state;
+  if (::stat(path.c_str(), &state) != 0)
+    return false;
+  size = state.st_size;
+  modified = static_cast<int64_t>(state.st_mtim.tv_sec) * 1000000000 + state.st_mtim.tv_nsec;
+  regular = S_ISREG(state.st_mode);
+  return true;
+}
+
+}  // namespace
+
+std::vector<std::string> VideoArguments(const TVideoSpec& spec, const std::string& program)
+{
+  const double rate = static_cast<double>(spec.Rate.Frames) / spec.Rate.Seconds;
+  std::vector<std::string> args = {
+      program, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
+      "-f", "rawvideo", "-pix_fmt", "rgb24",
+      "-s", std::to_string(spec.FrameWidth) + "x" + std::to_string(spec.FrameHeight),
+      "-r", std::to_string(spec.Rate.Frames) + "/" + std::to_string(spec.Rate.Seconds),
+      "-i", "pipe:0",
+      "-ss", Format("%.3f", spec.From / 1000.0), "-i", "file:" + spec.Soundtrack,
+      "-map", "0:v", "-map", "1:a",
+      // The sound ends with the last frame, also when the capture stops early.
+      "-t", Format("%.3f", static_cast<double>(spec.FrameCount) / rate), "-shortest"};
+  if (spec.Width != spec.FrameWidth || spec.Height != spec.FrameHeight) {
+    const TFitRect fit = FitFrameToWindow(spec.Width, spec.Height);
+    char filter[160];
+    std::snprintf(filter, sizeof filter, "scale=%d:%d:flags=lanczos,pad=%d:%d:%d:%d:black",
+                  fit.width, fit.height, spec.Width, spec.Height, fit.x,
+                  spec.Height - fit.y - fit.height);
+    args.insert(args.end(), {"-vf", filter});
+  }
+  // A key frame every two seconds bounds what a kill can take from the end.
+  const int keyInterval = rate * 2 < 1 ? 1 : static_cast<int>(rate * 2 + 0.5);
+  args.insert(args.end(), {"-c:v", "libx264", "-preset", "veryfast", "-crf", "20", "-pix_fmt",
+                           "yuv420p", "-g", std::to_string(keyInterval), "-c:a", "aac", "-b:a",
+                           "192k"});
+  // Other endings (".avi", ".webm") are ffmpeg's to choose by; a name with no
+  // ending at all, or a device such as /dev/stdout, gets MP4.
+  const std::string base = spec.Path.substr(spec.Path.rfind('/') + 1);
+  if (EndsWith(spec.Path, ".mkv"))
+    args.insert(args.end(), {"-f", "matroska"});
+  else if (EndsWith(spec.Path, ".mp4") || EndsWith(spec.Path, ".m4v") ||
+           EndsWith(spec.Path, ".mov") || base.find('.') == std::string::npos)
+    args.insert(args.end(), {"-f", EndsWith(spec.Path, ".mov") ? "mov" : "mp4", "-movflags",
+                             "+frag_keyframe+empty_moov+default_base_moof"});
+  args.push_back("file:" + spec.Path);
+  return args;
+}
+
+std::string FindProgram(const std::string& name)
+{
+  if (name.find('/') != std::string::npos)
+    return ::access(name.c_str(), X_OK) == 0 ? name : "";
+  const char* path = std::getenv("PATH");
+  std::string folders = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  size_t start = 0;
+  for (;;) {
+    const size_t end = folders.find(':', start);
+    std::string folder = folders.substr(start, end == std::string::npos ? end : end - start);
+    if (folder.empty())
+      folder = ".";
+    const std::string candidate = folder + "/" + name;
+    struct stat state;
+    if (::stat(candidate.c_str(), &state) == 0 && S_ISREG(state.st_mode) &&
+        ::access(candidate.c_str(), X_OK) == 0)
+      return candidate;
+    if (end == std::string::npos)
+      return "";
+    start = end + 1;
+  }
+}
+
+TVideoEncoder::~TVideoEncoder()
+{
+  if (Input >= 0)
+    ::close(Input);
+  if (Child > 0) {
+    ::kill(Child, SIGKILL);
+    ::waitpid(Child, nullptr, 0);
+  }
+  if (Errors >= 0)
+    ::close(Errors);
+}
+
+bool TVideoEncoder::Start(const TVideoSpec& spec, std::string& error)
+{
+  Path = spec.Path;
+  const std::string program = FindProgram("ffmpeg");
+  if (program.empty()) {
+    error = "--video needs ffmpeg, which is not on PATH";
+    return false;
+  }
+  bool regular = false;
+  Existed = FileState(Path, OldSize, OldModified, regular) && regular;
+
+  int pipeEnds[2];
+  if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+    error = std::string("cannot make a pipe for ffmpeg: ") + std::strerror(errno);
+    return false;
+  }
+  Errors = ::memfd_create("ffmpeg-errors", MFD_CLOEXEC);
+  if (Errors < 0) {
+    error = std::string("cannot keep ffmpeg's messages: ") + std::strerror(errno);
+    ::close(pipeEnds[0]);
+    ::close(pipeEnds[1]);
+    return false;
+  }
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipeEnds[0], STDIN_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, Errors, STDERR_FILENO);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  // Its own process group keeps the terminal's Ctrl-C from ending ffmpeg
+  // before the capture has closed the video; the signals the capture catches
+  // or ignores are ffmpeg's defaults again.
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  for (int signal : {SIGINT, SIGTERM, SIGPIPE, SIGHUP})
+    sigaddset(&defaults, signal);
+  sigset_t none;
+  sigemptyset(&none);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  posix_spawnattr_setflags(&attributes,
+                           POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+
+  const std::vector<std::string> args = VideoArguments(spec, program);
+  std::vector<char*> argv;
+  for (const std::string& arg : args)
+    argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  const int spawned =
+      ::posix_spawn(&Child, program.c_str(), &actions, &attributes, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
+  ::close(pipeEnds[0]);
+  if (spawned != 0) {
+    Child = -1;
+    ::close(pipeEnds[1]);
+    error = "cannot start " + program + ": " + std::strerror(spawned);
+    return false;
+  }
+  Input = pipeEnds[1];
+  return true;
+}
+
+bool TVideoEncoder::Write(const std::vector<uint8_t>& rgb)
+{
+  if (Input < 0)
+    return false;
+  const uint8_t* bytes = rgb.data();
+  size_t left = rgb.size();
+  while (left > 0) {
+    const ssize_t written = ::write(Input, bytes, left);
+    if (written < 0) {
+      if (errno == EINTR)
+        continue;
+      return false;
+    }
+    bytes += written;
+    left -= static_cast<size_t>(written);
+  }
+  ++Frames;
+  return true;
+}
+
+bool TVideoEncoder::Finish(std::string& error)
+{
+  if (Input >= 0) {
+    ::close(Input);
+    Input = -1;
+  }
+  int status = 0;
+  pid_t waited;
+  do
+    waited = ::waitpid(Child, &status, 0);
+  while (waited < 0 && errno == EINTR);
+  Child = -1;
+  if (waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0)
+    return true;
+
+  std::string how = waited < 0                ? std::string("could not be waited for")
+                    : WIFSIGNALED(status)     ? "was killed by signal " + std::to_string(WTERMSIG(status))
+                                              : "failed with status " + std::to_string(WEXITSTATUS(status));
+  error = Path + ": ffmpeg " + how;
+  const std::string lines = LastLines(Errors);
+  if (!lines.empty())
+    error += "; it said:\n" + lines;
+
+  // What ffmpeg left under the name is not the video asked for.
+  int64_t size = 0;
+  int64_t modified = 0;
+  bool regular = false;
+  if (FileState(Path, size, modified, regular) && regular &&
+      (!Existed || size != OldSize || modified != OldModified)) {
+    ::unlink(Path.c_str());
+    error += "\n" + Path + ": removed the unfinished video";
+  }
+  return false;
+}
