@@ -1,6 +1,8 @@
 // Renders the demo headless, with no window and no audio device, at music
 // times --step ms apart or --fps frames a second. Frames go to PNG files, a
-// video (through ffmpeg, with the soundtrack) or a contact sheet.
+// video (through ffmpeg, with the soundtrack) or a contact sheet, each file
+// written whole or not at all. SIGINT and SIGTERM stop it between frames
+// with everything written so far closed properly.
 #include "frames.h"
 #include "png.h"
 #include "sheet.h"
@@ -50,7 +52,9 @@ const char* const Usage =
     "Renders the demo headless at music times from, from + step, ... up to to\n"
     "(at most 223999), or with --fps N frame k at round(from + k * 1000 / N) ms\n"
     "and a video of N frames a second. --size scales the frames and the video\n"
-    "(Lanczos) to fit WxH, 4:3 kept, black bars where the ratio differs.\n";
+    "(Lanczos) to fit WxH, 4:3 kept, black bars where the ratio differs.\n"
+    "Ctrl-C or SIGTERM stops after the current frame, closes the video with its\n"
+    "sound cut to the frames and ends with status 130 or 143.\n";
 
 [[noreturn]] void Fail(const std::string& message)
 {
