@@ -125,8 +125,9 @@ done
 
 "$CAPTURE" --data "$CONTENT" --from 20000 --to 80000 --fps 25 --video "$OUT/kill.mp4" 2> "$OUT/log" &
 pid=$!
-for _ in $(seq 1 600); do
-  grep -q "^frame .* of 1501" "$OUT/log" && [ "$(grep -c '^frame' "$OUT/log")" -ge 2 ] && break
+# Killed once ffmpeg has begun its second fragment, so the first is whole.
+for _ in $(seq 1 1200); do
+  [ "$(grep -a -o moof "$OUT/kill.mp4" 2>/dev/null | wc -l)" -ge 2 ] && break
   kill -0 $pid 2>/dev/null || break
   sleep 0.1
 done
