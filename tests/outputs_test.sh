@@ -131,7 +131,10 @@ for _ in $(seq 1 1200); do
   kill -0 $pid 2>/dev/null || break
   sleep 0.1
 done
-kill -KILL $(pgrep -P $pid) $pid
+# ffmpeg too: the children of the capture, read from /proc (no procps needed).
+children=$(grep -l "^PPid:[[:space:]]*$pid\$" /proc/[0-9]*/status 2>/dev/null | cut -d/ -f3)
+[ -n "$children" ] || fail "SIGKILL: no ffmpeg under the capture"
+kill -KILL $children $pid
 wait $pid 2>/dev/null
 got=$(frames_in "$OUT/kill.mp4")
 [ -n "$got" ] && [ "$got" -gt 0 ] || fail "SIGKILL: the video left behind does not play (frames: '$got')"
