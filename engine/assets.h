@@ -3,13 +3,13 @@
 // five model directories, single models, special textures, the five terrain
 // height fields, the smoke particles, the dust streaks and the display lists.
 //
-// NextRandom is the program's one random generator; the asset loader draws
-// from it first and the scenes continue the same sequence, so the generated
-// data and the beat shake are the same on every run. The Build/Generate
+// The generated data draws from NextRandom (engine/random.h) first, before
+// the scenes' beat shake continues the same sequence. The Build/Generate
 // functions touch no GL; LoadAssets does.
 #pragma once
 
 #include "engine/geox.h"
+#include "engine/random.h"
 
 #include <cstdint>
 
@@ -53,13 +53,6 @@ extern TPoint3 Particles[ParticleCount];  // world units; written by GeneratePar
 // then rewritten from the scene's progress by every smoke column.
 extern float ParticlePhase[ParticleCount];  // 0 to 1; written by DrawSmokeColumn
 extern TStreak Streaks[StreakCount];  // world units; written by GenerateStreaks
-
-// The generator state: 0 when the program starts, never reseeded.
-extern uint32_t RandomSeed;  // advanced only by NextRandom (WarmUpScenes puts it back)
-
-// seed := seed * 134775813 + 1; the result is the upper 32 bits of seed * n,
-// in [0, n).
-int32_t NextRandom(int32_t n);
 
 // Terrain m: a 256 x 256 height field (random bumps over a sine pattern),
 // spanning about -4980 to 4980 in x and z and 20 to 80 in y, with normals.

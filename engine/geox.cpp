@@ -524,11 +524,13 @@ void DrawGeoxIndexed(const TGeoxData& model, bool withTexCoords, bool withVertex
 // Vertex arrays instead of one call per attribute: the same triangles,
 // attributes and order as glBegin/glEnd, but far cheaper per frame for the
 // 130050-face water. Client arrays are also read at display-list compile time.
-void DrawGeox(const TGeoxData& model, bool withTexCoords, bool withFaceNormals,
-              bool withVertexNormals)
+void DrawGeox(const TGeoxData& model, unsigned attributes)
 {
   if (model.Faces.empty())
     return;
+  const bool withTexCoords = attributes & GeoxTexCoords;
+  const bool withFaceNormals = attributes & GeoxFaceNormals;
+  const bool withVertexNormals = attributes & GeoxVertexNormals;
   if (!withFaceNormals) {
     DrawGeoxIndexed(model, withTexCoords, withVertexNormals);
     return;
@@ -569,17 +571,27 @@ void DrawGeox(const TGeoxData& model, bool withTexCoords, bool withFaceNormals,
 
 void DrawGeoxPlain(const TGeoxData& model)
 {
-  DrawGeox(model, false, false, false);
+  DrawGeox(model, GeoxPositionsOnly);
 }
 
 void DrawGeoxSmooth(const TGeoxData& model)
 {
-  DrawGeox(model, false, false, true);
+  DrawGeox(model, GeoxVertexNormals);
 }
 
 void DrawGeoxTextured(const TGeoxData& model)
 {
-  DrawGeox(model, true, false, false);
+  DrawGeox(model, GeoxTexCoords);
+}
+
+void DrawGeoxSmoothTextured(const TGeoxData& model)
+{
+  DrawGeox(model, GeoxTexCoords | GeoxVertexNormals);
+}
+
+void DrawGeoxFlatTextured(const TGeoxData& model)
+{
+  DrawGeox(model, GeoxTexCoords | GeoxFaceNormals);
 }
 
 void DrawGeoxSmoothCorners(const TGeoxData& model, const std::vector<uint32_t>& corners)

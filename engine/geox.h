@@ -109,14 +109,23 @@ void ComputeFaceNormals(TGeoxData& model);
 // vertices get (0, 0, 0). Needs the face normals.
 void ComputeVertexNormals(TGeoxData& model);
 
-// One GL_TRIANGLES draw, faces in order, corners a, b, c. Every corner has its
-// position, (u, v) if withTexCoords, and a normal if either normal option is
-// set: its vertex normal with withVertexNormals, else its face's normal.
-void DrawGeox(const TGeoxData& model, bool withTexCoords, bool withFaceNormals,
-              bool withVertexNormals);
-void DrawGeoxPlain(const TGeoxData& model);     // positions only
-void DrawGeoxSmooth(const TGeoxData& model);    // vertex normals
-void DrawGeoxTextured(const TGeoxData& model);  // texture coordinates
+// What each corner of a drawn model carries beside its position; combined
+// with |.
+enum TGeoxAttributes : unsigned {
+  GeoxPositionsOnly = 0,
+  GeoxTexCoords = 1,      // its (u, v)
+  GeoxFaceNormals = 2,    // its face's normal
+  GeoxVertexNormals = 4,  // its vertex normal, which wins over GeoxFaceNormals
+};
+
+// One GL_TRIANGLES draw, faces in order, corners a, b, c, each with its
+// position and the attributes asked for.
+void DrawGeox(const TGeoxData& model, unsigned attributes);
+void DrawGeoxPlain(const TGeoxData& model);          // positions only
+void DrawGeoxSmooth(const TGeoxData& model);         // vertex normals
+void DrawGeoxTextured(const TGeoxData& model);       // texture coordinates
+void DrawGeoxSmoothTextured(const TGeoxData& model); // vertex normals, texture coordinates
+void DrawGeoxFlatTextured(const TGeoxData& model);   // face normals, texture coordinates
 // As DrawGeoxSmooth, but only the triangles whose corners (vertex indices,
 // three per triangle) are given, in the given order.
 void DrawGeoxSmoothCorners(const TGeoxData& model, const std::vector<uint32_t>& corners);

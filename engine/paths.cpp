@@ -12,6 +12,8 @@
 
 namespace {
 
+std::string ContentRoot;  // "" or a folder ending in "/"; written by SetContentRoot
+
 bool Exists(const std::string& path)
 {
   struct stat st;
@@ -38,6 +40,13 @@ bool FindCaseless(const std::string& dir, const std::string& component, std::str
 
 }  // namespace
 
+void SetContentRoot(const std::string& root)
+{
+  ContentRoot = root == "." ? "" : root;
+  if (!ContentRoot.empty() && ContentRoot.back() != '/')
+    ContentRoot += '/';
+}
+
 std::string ResolvePath(const std::string& name)
 {
   std::string path = name;
@@ -45,7 +54,7 @@ std::string ResolvePath(const std::string& name)
     if (c == '\\')
       c = '/';
 
-  std::string resolved;
+  std::string resolved = ContentRoot;
   size_t pos = 0;
   if (!path.empty() && path[0] == '/') {
     resolved = "/";

@@ -2,13 +2,19 @@
 // backslashes and varying letter case ("data\nogi.jpg", "Data\Atom.jpg",
 // "city\envglobal.jpg"). Every file reader goes through ResolvePath, which
 // turns the separators into "/" and matches each component against the
-// directory without regard to case. Relative names start at the working
-// directory.
+// directory without regard to case. Relative names start at the content root:
+// the working directory unless a tool names another with SetContentRoot (the
+// root itself is used as given, not matched). Nothing changes the process's
+// working directory, so a user's own paths stay as the user gave them.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// The folder relative program file names start at; "" or "." for the working
+// directory.
+void SetContentRoot(const std::string& root);
 
 // The on-disk path for a program file name. A component that matches nothing
 // is kept as written, so the caller's error names the file it looked for.

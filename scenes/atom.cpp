@@ -96,8 +96,5 @@ void tscene_atom::Render(int32_t t)
     glColor4f(1, 1, 1, 1);
   }
   DrawLetterboxBars();
-  FadeLevel = plan.FadeLevel;
-  FinishFrame(0.3f, FadeLevel);
-  for (const TCaption& caption : plan.Captions)
-    DrawCaption(caption);
+  EndSceneFrame(plan);
 }

@@ -40,8 +40,5 @@ void tscene_balance::Render(int32_t t)
   DrawGroundHaze(HazeLight);
   DrawFadeQuad(plan.Fade.Colour, plan.Fade.Blend);
   DrawLetterboxBars();
-  FadeLevel = plan.FadeLevel;
-  FinishFrame(0.3f, FadeLevel);
-  for (const TCaption& caption : plan.Captions)
-    DrawCaption(caption);
+  EndSceneFrame(plan);
 }

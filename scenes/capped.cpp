@@ -43,8 +43,5 @@ void tscene_capped::Render(int32_t t)
   DrawSmokeColumns(p, 2);
   DrawFadeQuad(plan.Fade.Colour, plan.Fade.Blend);
   DrawLetterboxBars();
-  FadeLevel = plan.FadeLevel;
-  FinishFrame(0.3f, FadeLevel);
-  for (const TCaption& caption : plan.Captions)
-    DrawCaption(caption);
+  EndSceneFrame(plan);
 }

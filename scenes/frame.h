@@ -1,8 +1,11 @@
-// The common scene frame: the steps every scene composes in its Render, in
-// frame order: SceneCamera, DrawSky, BeginSceneFrame, DrawCityChrome,
+// The common scene frame: the steps every scene composes in its Render, most
+// often in this order: SceneCamera, DrawSky, BeginSceneFrame, DrawCityChrome,
 // DrawCityTextured, (the scene's own models), DrawCityWallOverlay,
 // DrawStreaks, DrawSmokeColumns, DrawSun, DrawGroundHaze, DrawWater,
-// DrawFadeQuad, DrawLetterboxBars, FinishFrame, then captions.
+// DrawFadeQuad, DrawLetterboxBars, then EndSceneFrame (scenes/passes.h:
+// FinishFrame and the captions). The scenes vary it where their pictures
+// need: most of those with smoke draw it after the haze (and the water), the
+// outro draws its fade over the bars, and each Render lists its own order.
 //
 // p is the scene's progress in [0, 1) at the frame's music time; the steps
 // that animate take it as their first argument. Each step leaves the GL state
@@ -15,21 +18,25 @@
 //   turn it back on, DrawGroundHaze leaves it off;
 // - after DrawFadeQuad and DrawLetterboxBars: full-window viewport, depth test
 //   off, texturing on, colour white, overlay projection loaded.
-// Frac4, BeatStep, WaterBlend, BoxOutsideClip, VisibleWaterCorners and
-// RandomJolt are plain arithmetic (RandomJolt draws from NextRandom); the rest
-// issue GL calls.
+// Frac4, BeatStep, WaterBlend, TrailAlpha and RandomJolt are plain arithmetic
+// (RandomJolt draws from NextRandom), SceneCamera only samples the path into
+// Camera; the other steps issue GL calls. The water's culling is in
+// scenes/waterculling.h, the beat pattern in scenes/musicrules.h.
 #pragma once
 
 #include "engine/camera.h"
 #include "engine/geox.h"
 #include "engine/numbers.h"
+#include "scenes/musicrules.h"
 
 #include <cstdint>
 #include <vector>
 
 // The frame-wide values the scene frame reads. The timeline writes the two
-// pacing values after each frame's wait; the scenes write the rest while
-// they draw, and a later frame reads them (the trail, the blur mix).
+// pacing values after each frame's wait, and the next frame's trail reads
+// them. TrailFactor and FadeLevel are written and read within one frame (the
+// trail and the blur mix of FinishFrame); LightVector is scratch for
+// glLightfv.
 extern int32_t FrameElapsed;   // ms of music the previous frame took; written by the timeline
 extern int32_t FrameStep;      // ms of music a frame is paced to; written by the timeline
 
@@ -39,8 +46,8 @@ extern int32_t FrameStep;      // ms of music a frame is paced to; written by th
 constexpr int32_t FirstFrameElapsed = 999;
 constexpr int32_t FirstFrameStep = 30;
 extern float TrailFactor;      // 0 to 1, how much of the old picture the trail keeps; written by FinishFrame
-extern float FadeLevel;        // blur mix alpha, 0 blurred to 1 sharp; written by each scene before FinishFrame
-extern float LightVector[4];   // the last light parameter handed to GL; written by BeginSceneFrame
+extern float FadeLevel;        // blur mix alpha, 0 blurred to 1 sharp; written by EndSceneFrame from the plan
+extern float LightVector[4];   // scratch for the light parameters handed to GL; written by BeginSceneFrame
 
 struct TColour {
   float r, g, b, a;
@@ -49,9 +56,6 @@ struct TColour {
 // The dusty haze colours (140, 130, 114) and (45, 33, 65) over 255.
 extern const TColour HazeLight;
 extern const TColour HazeDark;
-
-// 1 on the sixteenth steps that jolt the camera: 0, 2, 6, 10, 20, 22.
-extern const uint8_t BeatTable[32];
 
 // The fractional part of x to four decimals: (Round(x * 10000) mod 10000) / 10000
 // with a truncating remainder.
@@ -66,21 +70,6 @@ struct TWaterBlend {
   double w;
 };
 TWaterBlend WaterBlend(double q);
-
-// Whether the box from low to high (x, y, z) lies wholly beyond one of the six
-// planes of the view, for the clip matrix projection x modelview (column-major,
-// as GL stores it). Keeps boxes that only touch a plane.
-bool BoxOutsideClip(const double clip[16], const float low[3], const float high[3]);
-
-// The water is a grid of TerrainSide x TerrainSide vertices; it is culled in
-// square blocks of this many cells a side.
-constexpr int WaterBlockCells = 8;
-// The corners (vertex indices) of the faces of water that can show through
-// clip, in face order: every block of cells whose box around its vertices in
-// both height fields from and to reaches into the view. False, with nothing
-// culled, when the models are not such a grid.
-bool VisibleWaterCorners(const TGeoxData& from, const TGeoxData& to, const TGeoxData& water,
-                         const double clip[16], std::vector<uint32_t>& corners);
 
 // The trail alpha FinishFrame hands to DrawTrail.
 float TrailAlpha(float trailFactor, int32_t frameElapsed, int32_t frameStep);

@@ -23,7 +23,7 @@ void DrawHumaModels(const THumPlan& plan)
       glColor4f(1, 1, 1, 1);
       if (plan.ScreenLoop)
         glBindTexture(GL_TEXTURE_2D, plan.ScreenLoop[plan.ScreenSlot]);
-      DrawGeox(HumaModels.Models[i], true, false, true);
+      DrawGeoxSmoothTextured(HumaModels.Models[i]);
     } else {
       DrawModelLit(HumaModels, i);
     }
@@ -56,6 +56,5 @@ void tscene_hum::Render(int32_t t)
   DrawSun();
   DrawGroundHaze(HazeLight);
   DrawLetterboxBars();
-  FadeLevel = plan.FadeLevel;
-  FinishFrame(0.3f, FadeLevel);
+  EndSceneFrame(plan);
 }

@@ -29,7 +29,6 @@ void tscene_jump::Render(int32_t t)
 {
   const float p = Progress(t);
   const TJumpPlan plan = JumpPlan(p);
-  FadeLevel = plan.FadeLevel;
 
   SceneCamera(JumpPaths[plan.Shot.Index], plan.Shot.Fraction);
   DrawSky();
@@ -65,7 +64,5 @@ void tscene_jump::Render(int32_t t)
     DrawGroundHaze(HazeLight);
   }
   DrawLetterboxBars();
-  FinishFrame(0.3f, FadeLevel);
-  for (const TCaption& caption : plan.Captions)
-    DrawCaption(caption);
+  EndSceneFrame(plan);
 }

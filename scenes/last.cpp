@@ -105,8 +105,5 @@ void tscene_last::Render(int32_t t)
   DrawGeoxTextured(CorridorModel);
 
   DrawLetterboxBars();
-  FadeLevel = plan.FadeLevel;
-  FinishFrame(0.3f, FadeLevel);
-  for (const TCaption& caption : plan.Captions)
-    DrawCaption(caption);
+  EndSceneFrame(plan);
 }

@@ -44,8 +44,5 @@ void tscene_movrik::Render(int32_t t)
     DrawFadeQuad(plan.Fade->Colour, plan.Fade->Blend);
     glColor4f(1, 1, 1, 1);
   }
-  FadeLevel = plan.FadeLevel;
-  FinishFrame(0.3f, FadeLevel);
-  for (const TCaption& caption : plan.Captions)
-    DrawCaption(caption);
+  EndSceneFrame(plan);
 }

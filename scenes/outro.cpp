@@ -32,8 +32,5 @@ void tscene_outro::Render(int32_t t)
   DrawFadeQuad(plan.Fade.Colour, plan.Fade.Blend);
   // The flash covered the bars too; black them again.
   DrawLetterboxBars();
-  FadeLevel = plan.FadeLevel;
-  FinishFrame(0.3f, FadeLevel);
-  for (const TCaption& caption : plan.Captions)
-    DrawCaption(caption);
+  EndSceneFrame(plan);
 }

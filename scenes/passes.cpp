@@ -47,7 +47,7 @@ void DrawModelLit(const TGeoxScene& scene, int i)
   MarkFrameStep(TFrameStep::Models);
   glBindTexture(GL_TEXTURE_2D, FindTexture(Textures, scene.Names[i]));
   glEnable(GL_LIGHTING);
-  DrawGeox(scene.Models[i], true, false, true);
+  DrawGeoxSmoothTextured(scene.Models[i]);
   glDisable(GL_LIGHTING);
 }
 

@@ -1,7 +1,7 @@
 // Drawing passes that several scenes put between the common frame steps of
 // scenes/frame.h: the Wobbla and arounder models, lit textured models, the
 // placing of the human models, and the captions drawn last, over the finished
-// frame. They sit apart from scenes/plans.h so that the plans stay plain
+// frame, and the end of every scene's frame. They sit apart from scenes/plans.h so that the plans stay plain
 // arithmetic with no GL, and apart from scenes/frame.h, whose steps every
 // scene runs. Every function here issues GL calls.
 #pragma once
@@ -32,3 +32,18 @@ void PlaceHumanModels(float z);
 // One caption line with FontTexture, blended over the frame, as DrawText
 // draws it and leaves the state.
 void DrawCaption(const TCaption& caption);
+
+// The trail factor of every scene: how much of the old picture the trail keeps.
+constexpr float SceneTrailFactor = 0.3f;
+
+// The end of every scene's frame, after DrawLetterboxBars: FadeLevel takes the
+// plan's, FinishFrame runs the post-processing chain with SceneTrailFactor and
+// that blur mix, then the plan's captions are drawn over the finished frame.
+template <class TPlan>
+void EndSceneFrame(const TPlan& plan)
+{
+  FadeLevel = plan.FadeLevel;
+  FinishFrame(SceneTrailFactor, FadeLevel);
+  for (const TCaption& caption : plan.Captions)
+    DrawCaption(caption);
+}

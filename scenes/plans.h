@@ -77,6 +77,7 @@ struct THumPlan {
   const uint32_t* ScreenLoop;
   int ScreenSlot;
   float FadeLevel;
+  std::vector<TCaption> Captions;  // none
 };
 THumPlan HumPlan(float p);
 
@@ -84,6 +85,7 @@ struct TPrefallPlan {
   TShot Shot;       // which of the eight paths, and where on it
   TFade Fade;       // black at every cut
   float FadeLevel;  // square root of the shot pulse
+  std::vector<TCaption> Captions;  // none
 };
 TPrefallPlan PrefallPlan(float p);
 

@@ -1,3 +1,4 @@
+#include "scenes/passes.h"
 #include "scenes/plans.h"
 #include "scenes/scenes.h"
 
@@ -21,7 +22,6 @@ void tscene_prefall::Render(int32_t t)
   const TPrefallPlan plan = PrefallPlan(p);
   const TColour black = {0, 0, 0, 1};
 
-  FadeLevel = plan.FadeLevel;
   SceneCamera(PrefallPaths[plan.Shot.Index], plan.Shot.Fraction);
   DrawSky();
   BeginSceneFrame();
@@ -34,5 +34,5 @@ void tscene_prefall::Render(int32_t t)
   DrawSmokeColumns(p, 2);
   DrawFadeQuad(plan.Fade.Colour, plan.Fade.Blend);
   DrawLetterboxBars();
-  FinishFrame(0.3f, FadeLevel);
+  EndSceneFrame(plan);
 }

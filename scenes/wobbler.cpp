@@ -41,7 +41,6 @@ void tscene_wobbler::Render(int32_t t)
   const float p = Progress(t);
   const TWobblerPlan plan = WobblerPlan(p);
 
-  FadeLevel = plan.FadeLevel;
   SceneCamera(WobblerPaths[plan.Shot.Index], plan.Shot.Fraction);
   DrawSky();
   BeginSceneFrame();
@@ -54,7 +53,5 @@ void tscene_wobbler::Render(int32_t t)
   DrawGroundHaze(HazeLight);
   glPopMatrix();
   DrawLetterboxBars();
-  FinishFrame(0.3f, FadeLevel);
-  for (const TCaption& caption : plan.Captions)
-    DrawCaption(caption);
+  EndSceneFrame(plan);
 }

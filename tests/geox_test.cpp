@@ -624,14 +624,13 @@ TEST(GeoxDrawing, EmitsTheChosenAttributesPerFaceAndCorner)
       {"DrawGeoxPlain", DrawGeoxPlain, false, false, false},
       {"DrawGeoxSmooth", DrawGeoxSmooth, false, false, true},
       {"DrawGeoxTextured", DrawGeoxTextured, true, false, false},
-      {"flat textured", [](const TGeoxData& m) { DrawGeox(m, true, true, false); }, true, true,
-       false},
-      {"smooth textured", [](const TGeoxData& m) { DrawGeox(m, true, false, true); }, true, false,
-       true},
+      {"DrawGeoxFlatTextured", DrawGeoxFlatTextured, true, true, false},
+      {"DrawGeoxSmoothTextured", DrawGeoxSmoothTextured, true, false, true},
       {"vertex normal overrides face normal",
-       [](const TGeoxData& m) { DrawGeox(m, false, true, true); }, false, false, true},
-      {"face normals only", [](const TGeoxData& m) { DrawGeox(m, false, true, false); }, false,
-       true, false},
+       [](const TGeoxData& m) { DrawGeox(m, GeoxFaceNormals | GeoxVertexNormals); }, false, false,
+       true},
+      {"face normals only", [](const TGeoxData& m) { DrawGeox(m, GeoxFaceNormals); }, false, true,
+       false},
   };
   for (const auto& c : cases) {
     // Drawn directly and from a display list compiled without executing.
@@ -677,6 +676,6 @@ TEST(GeoxDrawing, EmptyModelEmitsNothing)
   ASSERT_TRUE(UseHeadlessContext(error)) << error;
   TGeoxData model;
   AllocateGeox(model, 0, 0);
-  EXPECT_TRUE(Feedback([&] { DrawGeox(model, true, true, true); }, false).empty());
+  EXPECT_TRUE(Feedback([&] { DrawGeox(model, GeoxTexCoords | GeoxFaceNormals | GeoxVertexNormals); }, false).empty());
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

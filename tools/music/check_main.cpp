@@ -4,6 +4,7 @@
 // and atom scenes, and clear changes at the scene boundaries. Prints one
 // line per check and exits with 1 if any fails.
 #include "scenes/intervals.h"
+#include "scenes/musicrules.h"
 #include "tools/music/analysis.h"
 #include "tools/music/oggvorbis.h"
 #include "tools/usage.h"
@@ -50,14 +51,14 @@ double EndOf(int slot) { return SceneIntervals[slot].EndTime / 1000.0; }
 
 // Within the scene, the strongest low-band onsets, one for every beat-shake
 // step, must each lie within 10 ms of such a step (start + k · length / 128
-// for k mod 32 in 0, 2, 6, 10, 20, 22) and together cover all of them.
+// for the k whose BeatTable entry k mod 32 is 1) and together cover all of
+// them.
 void CheckShakeOnsets(const TDecodedAudio& audio, int slot)
 {
-  const int shakeSteps[] = {0, 2, 6, 10, 20, 22};
   std::vector<double> shakes;
   const double start = StartOf(slot), length = EndOf(slot) - start;
   for (int k = 0; k < 128; ++k)
-    if (std::count(std::begin(shakeSteps), std::end(shakeSteps), k % 32))
+    if (BeatTable[k % 32])
       shakes.push_back(start + k * length / 128.0);
 
   std::vector<TOnset> onsets = LowBandOnsets(audio, start, EndOf(slot));
@@ -87,7 +88,8 @@ void CheckShakeOnsets(const TDecodedAudio& audio, int slot)
 
 // The change across the boundary must exceed the change across every bar
 // line around it inside the two scenes it separates, up to 16 bars either
-// side (bars of about 1502 ms, as in the scenes).
+// side (the bars of SceneBars). The boundaries checked lie among scenes of
+// bars of about 1502 ms, and 1.5024 s is the window of every comparison.
 void CheckBoundary(const TBandProfile& profile, int slotAfter)
 {
   const double bar = 1.5024;
@@ -96,7 +98,7 @@ void CheckBoundary(const TBandProfile& profile, int slotAfter)
   double inside = 0, where = 0;
   for (int slot : {slotAfter - 1, slotAfter}) {
     const double start = StartOf(slot), end = EndOf(slot);
-    const int bars = static_cast<int>(std::lround((end - start) / bar));
+    const int bars = SceneBars[slot];
     for (int k = 1; k < bars; ++k) {
       const double t = start + k * (end - start) / bars;
       if (t - bar < start - 1e-6 || t + bar > end + 1e-6 ||

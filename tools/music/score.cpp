@@ -1,6 +1,7 @@
 #include "tools/music/score.h"
 
 #include "scenes/intervals.h"
+#include "scenes/musicrules.h"
 #include "tools/music/dsp.h"
 
 #include <algorithm>
@@ -12,10 +13,6 @@
 
 namespace {
 
-// The bars the music gives each scene of SceneIntervals: bars of about
-// 1502 ms (160 beats a minute), except the last two scenes, whose lengths
-// give 1477 ms and 1453 ms.
-const int SectionBars[SceneCount] = {32, 8, 8, 8, 16, 16, 8, 8, 8, 8, 16, 8, 7};
 constexpr int SectionCount = SceneCount;
 
 // A chord: the bass root (MIDI, around octave 2) and four voiced tones.
@@ -156,8 +153,15 @@ float Mix(float from, float to, double x)
 }
 
 // The 32-step drum figure of the beat scenes: kicks exactly on the steps on
-// which the picture shakes (0, 2, 6, 10, 20, 22), snare on the backbeat.
-const std::string ShakeKicks = "x.x...x...x.........x.x.........";
+// which the picture shakes (BeatTable), snare on the backbeat.
+std::string BeatKicks()
+{
+  std::string pattern;
+  for (uint8_t beat : BeatTable)
+    pattern += beat ? 'x' : '.';
+  return pattern;
+}
+const std::string ShakeKicks = BeatKicks();
 const std::string BackbeatSnare = "....x.......x.......x.......x...";
 const std::string SixteenthHats = "xoxoxoxoxoxoxo.oxoxoxoxoxoxoxo.o";
 const std::string OpenHats = "..............x...............x.";
@@ -175,21 +179,28 @@ void AddFullBeat(std::vector<TNote>& out, const TSection& s,
              Voice(TInstrument::Hat, 0.13f, 0.3f, 0.05f));
   AddPattern(out, s, 0, s.Bars, OpenHats,
              Voice(TInstrument::Hat, 0.09f, -0.3f, 0.1f, 0, 1));
+  // The bass note of each kick of the figure, in its order: length in
+  // sixteenths and interval above the bar's root.
   struct THit {
-    int Step, Length, Interval;
+    int Length, Interval;
   };
-  const THit hits[6] = {{0, 2, 0},  {2, 3, 12},  {6, 3, 0},
-                        {10, 4, 7}, {20, 2, 0}, {22, 4, 12}};
+  const THit hits[6] = {{2, 0}, {3, 12}, {3, 0}, {4, 7}, {2, 0}, {4, 12}};
   // Ducked, so that each kick, not the bass note under it, starts the hit.
   const TNote bass =
       Voice(TInstrument::Bass, 0.45f, 0, 0, 0, bassBrightness, true);
-  for (int pair = 0; pair < s.Bars; pair += 2)
-    for (const THit& hit : hits) {
-      const int bar = pair + hit.Step / 16;
-      const double start = s.At(pair + hit.Step / 16.0);
+  for (int pair = 0; pair < s.Bars; pair += 2) {
+    int kick = 0;
+    for (int step = 0; step < 32; ++step) {
+      if (!BeatTable[step])
+        continue;
+      assert(kick < 6);
+      const THit& hit = hits[kick++];
+      const int bar = pair + step / 16;
+      const double start = s.At(pair + step / 16.0);
       const double length = s.BarSeconds() * hit.Length / 16.0;
       Put(out, bass, start, length, chords[bar].Root + hit.Interval);
     }
+  }
 }
 
 void ComposeHum(const TSection& s, std::vector<TNote>& out)
@@ -579,7 +590,7 @@ std::vector<TSection> ScoreSections()
   std::vector<TSection> sections;
   for (int i = 0; i < SceneCount; ++i) {
     const TSceneInterval& scene = SceneIntervals[i];
-    sections.push_back({scene.Name, scene.StartTime, scene.EndTime, SectionBars[i]});
+    sections.push_back({scene.Name, scene.StartTime, scene.EndTime, SceneBars[i]});
   }
   return sections;
 }

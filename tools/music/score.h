@@ -1,9 +1,10 @@
 // The composition: one section per scene of the timeline, in the same order
-// and over the same intervals (milliseconds of music, as in SceneTable). Each
-// section has its own tempo, its interval divided into a whole number of 4/4
-// bars, so a section's bar lines and its last bar end fall exactly on the
-// scene's boundaries and the beat-shaking scenes' sixteenth steps
-// (interval / 128 for 8 bars) fall on sixteenth notes.
+// and over the same intervals (milliseconds of music, SceneIntervals). Each
+// section has its own tempo, its interval divided into the whole number of 4/4
+// bars SceneBars gives it (scenes/musicrules.h), so a section's bar lines and
+// its last bar end fall exactly on the scene's boundaries, and the
+// beat-shaking scenes' sixteenth steps (interval / 128 for 8 bars) fall on
+// sixteenth notes, with kicks on the steps of BeatTable.
 #pragma once
 
 #include "tools/music/instruments.h"
