@@ -120,11 +120,6 @@ double Since(std::chrono::steady_clock::time_point start)
 int main(int argc, char** argv)
 {
   TOptions options = ParseOptions(argc, argv);
-  if (!options.Json.empty() && options.Json[0] != '/') {
-    char cwd[4096];
-    if (::getcwd(cwd, sizeof cwd))
-      options.Json = std::string(cwd) + "/" + options.Json;
-  }
   auto started = std::chrono::steady_clock::now();
   std::string error;
   if (!StartHeadlessDemo(options.Content, [] {}, error)) {

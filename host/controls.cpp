@@ -1,12 +1,15 @@
 #include "host/controls.h"
 
 #include "scenes/intervals.h"
+#include "scenes/musicrules.h"
+
+#include <cmath>
 
 const TDemoKey DemoKeys[DemoKeyCount] = {
     {SDLK_SPACE, TDemoAction::Pause, "Space", "pause and resume"},
     {SDLK_COMMA, TDemoAction::BackSecond, ",", "one second back"},
     {SDLK_PERIOD, TDemoAction::ForwardSecond, ".", "one second forward"},
-    {SDLK_LEFTBRACKET, TDemoAction::BackBar, "[", "one bar (1502 ms) back"},
+    {SDLK_LEFTBRACKET, TDemoAction::BackBar, "[", "one bar (of the scene playing, about 1.5 s) back"},
     {SDLK_RIGHTBRACKET, TDemoAction::ForwardBar, "]", "one bar forward"},
     {SDLK_MINUS, TDemoAction::PreviousScene, "-", "to the start of this scene (of the one before in its first second)"},
     {SDLK_EQUALS, TDemoAction::NextScene, "=", "to the start of the next scene"},
@@ -37,13 +40,21 @@ bool DemoActionRepeats(TDemoAction action)
   }
 }
 
+int32_t BarLengthAt(int32_t t)
+{
+  int scene = 0;
+  while (scene + 1 < SceneCount && SceneIntervals[scene + 1].StartTime <= t)
+    ++scene;
+  return static_cast<int32_t>(std::lround(SceneBarLength(scene)));
+}
+
 int32_t SeekTarget(TDemoAction action, int32_t t)
 {
   switch (action) {
     case TDemoAction::BackSecond: return t - 1000;
     case TDemoAction::ForwardSecond: return t + 1000;
-    case TDemoAction::BackBar: return t - BarLength;
-    case TDemoAction::ForwardBar: return t + BarLength;
+    case TDemoAction::BackBar: return t - BarLengthAt(t);
+    case TDemoAction::ForwardBar: return t + BarLengthAt(t);
     case TDemoAction::PreviousScene: {
       int32_t start = 0;
       for (const TSceneInterval& scene : SceneIntervals)

@@ -32,8 +32,11 @@ struct TDemoKey {
 constexpr int DemoKeyCount = 9;
 extern const TDemoKey DemoKeys[DemoKeyCount];
 
-// One bar of the soundtrack (160 beats a minute, four to the bar), in ms.
-constexpr int32_t BarLength = 1502;
+// One bar of the scene playing at music time t, rounded to whole ms: about
+// 1502 (160 beats a minute, four to the bar), 1477 in the last scene but one,
+// 1453 in the last. Times before the first scene take its bar, times past the
+// last scene that one's.
+int32_t BarLengthAt(int32_t t);
 // Within this long after a scene's start, going to the previous scene goes
 // to the start of the one before, not back to this one's start.
 constexpr int32_t SceneRestartWindow = 1000;
@@ -45,7 +48,8 @@ TDemoAction DemoActionFromSDL(SDL_Keycode key);
 // switches (pause, overlay) and the reload act once per press.
 bool DemoActionRepeats(TDemoAction action);
 
-// Where a seek from music time t goes: t minus or plus a second or a bar;
+// Where a seek from music time t goes: t minus or plus a second or a bar
+// (BarLengthAt(t));
 // the start of the scene playing at t (or, within SceneRestartWindow of that
 // start, of the scene before it); the start of the next scene (after the last
 // scene, its end). The result may lie outside the music: SeekTimeline keeps

@@ -2,22 +2,38 @@
 
 #include "engine/framebuffer.h"
 #include "engine/headless.h"
+#include "engine/paths.h"
 #include "host/musicclock.h"
+#include "host/processsetup.h"
 #include "host/timeline.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
+bool UseContentDirectory(const std::string& contentDir, std::string& error)
+{
+  struct stat state;
+  const int code = ::stat(contentDir.c_str(), &state) != 0 ? errno
+                   : !S_ISDIR(state.st_mode)               ? ENOTDIR
+                   : ::access(contentDir.c_str(), R_OK | X_OK) != 0 ? errno
+                                                                    : 0;
+  if (code != 0) {
+    error = "cannot enter the content directory " + contentDir + ": " + std::strerror(code);
+    return false;
+  }
+  SetContentRoot(contentDir);
+  return true;
+}
+
 bool StartHeadlessDemo(const std::string& contentDir, const std::function<void()>& present,
                        std::string& error)
 {
-  if (::chdir(contentDir.c_str()) != 0) {
-    error = "cannot enter the content directory " + contentDir + ": " + std::strerror(errno);
+  if (!UseContentDirectory(contentDir, error))
     return false;
-  }
   MaskFloatingPointExceptions();
   KeepFreedMemory();
   if (!CreateHeadlessContext(error)) {

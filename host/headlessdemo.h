@@ -7,10 +7,17 @@
 #include <functional>
 #include <string>
 
-// Enters the content directory, masks floating-point exceptions, makes the
-// headless GL context current, sets the frame's viewport and runs InitDemo;
-// present is called once the "PRERENDERING..." screen is drawn. Returns false
-// with a reason when a step fails. Call it once per process.
+// Makes contentDir the root the program's file names resolve from
+// (SetContentRoot) once it is a folder that can be read; false with the reason
+// ("cannot enter the content directory ...") otherwise. The working directory
+// stays as it is.
+bool UseContentDirectory(const std::string& contentDir, std::string& error);
+
+// UseContentDirectory, then masks floating-point exceptions, keeps freed
+// memory in the process (KeepFreedMemory), makes the headless GL context
+// current, sets the frame's viewport and runs InitDemo; present is called once
+// the "PRERENDERING..." screen is drawn. Returns false with a reason when a
+// step fails. Call it once per process.
 bool StartHeadlessDemo(const std::string& contentDir, const std::function<void()>& present,
                        std::string& error);
 

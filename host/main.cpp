@@ -1,6 +1,6 @@
 // The demo: a window, the soundtrack and thirteen scenes in step with it.
 #include "host/options.h"
-#include "host/timeline.h"
+#include "host/processsetup.h"
 #include "host/window.h"
 
 #include <cstdio>

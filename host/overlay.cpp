@@ -23,21 +23,21 @@ constexpr size_t LineChars = 68;
 
 }  // namespace
 
-void TFrameRate::Add(double seconds)
+void TPresentedFrameRate::Add(double seconds)
 {
   Times.push_back(seconds);
   while (Times.size() > 2 && Times[1] <= seconds - 1.0)
     Times.pop_front();
 }
 
-double TFrameRate::FrameMs() const
+double TPresentedFrameRate::FrameMs() const
 {
   if (Times.size() < 2)
     return 0;
   return (Times.back() - Times.front()) * 1000 / static_cast<double>(Times.size() - 1);
 }
 
-double TFrameRate::FramesPerSecond() const
+double TPresentedFrameRate::FramesPerSecond() const
 {
   const double ms = FrameMs();
   return ms > 0 ? 1000 / ms : 0;

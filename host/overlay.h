@@ -2,7 +2,7 @@
 // picture only, in the window's own framebuffer after BlitFrameToWindow. The
 // frame the effects read, and so every capture, never holds it.
 //
-// OverlayLines, FormatMusicTime and TFrameRate are plain arithmetic on text
+// OverlayLines, FormatMusicTime and TPresentedFrameRate are plain arithmetic on text
 // and times; DrawOverlay issues GL calls. Times are ms of music, except the
 // frame rate's, which are seconds of wall-clock time.
 #pragma once
@@ -15,7 +15,7 @@
 #include <vector>
 
 // The frame rate over the last second of presented frames.
-class TFrameRate {
+class TPresentedFrameRate {
 public:
   // A frame was presented at `seconds` (a monotonic clock).
   void Add(double seconds);

@@ -12,12 +12,8 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 #include <algorithm>
-#include <cfenv>
 #include <chrono>
 #include <cstdlib>
 #include <iterator>
@@ -47,11 +43,10 @@ void PutScene(int slot)
 // The table is built before main runs, like the rest of the module state.
 const bool SceneTableBuilt = (BuildSceneTable(), true);
 
-// Everything outside GL that drawing a frame changes and a later frame reads.
+// Everything outside GL that drawing a frame changes and a later frame reads
+// (TrailFactor, FadeLevel and LightVector are written and read within a frame).
 struct TFrameValues {
   int32_t MusicTime, FrameElapsed, FrameStep;
-  float TrailFactor, FadeLevel;
-  float LightVector[4];
   TCamera Camera;
   int32_t ScreenCopyIndex;
   uint32_t RandomSeed;
@@ -64,9 +59,6 @@ TFrameValues SaveFrameValues()
   v.MusicTime = MusicTime;
   v.FrameElapsed = FrameElapsed;
   v.FrameStep = FrameStep;
-  v.TrailFactor = TrailFactor;
-  v.FadeLevel = FadeLevel;
-  std::copy(std::begin(LightVector), std::end(LightVector), v.LightVector);
   v.Camera = Camera;
   v.ScreenCopyIndex = ScreenCopyIndex;
   v.RandomSeed = RandomSeed;
@@ -79,9 +71,6 @@ void RestoreFrameValues(const TFrameValues& v)
   MusicTime = v.MusicTime;
   FrameElapsed = v.FrameElapsed;
   FrameStep = v.FrameStep;
-  TrailFactor = v.TrailFactor;
-  FadeLevel = v.FadeLevel;
-  std::copy(std::begin(v.LightVector), std::end(v.LightVector), LightVector);
   Camera = v.Camera;
   ScreenCopyIndex = v.ScreenCopyIndex;
   RandomSeed = v.RandomSeed;
@@ -149,6 +138,12 @@ std::vector<int32_t> WarmUpTimes(const mve_genericscene& scene)
 void WarmUpScenes(int32_t startTime)
 {
   const TFrameValues values = SaveFrameValues();
+  // Not read by a later frame, but after start-up nothing tells that a
+  // warm-up ran, not even the scratch values.
+  const float trailFactor = TrailFactor;
+  const float fadeLevel = FadeLevel;
+  float lightVector[4];
+  std::copy(std::begin(LightVector), std::end(LightVector), lightVector);
   const TMatrices matrices = SaveMatrices();
   SaveFrameContents();
   glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -179,6 +174,9 @@ void WarmUpScenes(int32_t startTime)
   RestoreFrameContents();
   RestoreMatrices(matrices);
   RestoreFrameValues(values);
+  TrailFactor = trailFactor;
+  FadeLevel = fadeLevel;
+  std::copy(std::begin(lightVector), std::end(lightVector), LightVector);
 }
 
 void BuildSceneTable()
@@ -256,12 +254,12 @@ void EndFrame(int32_t elapsed)
   FrameStep = FramePace;
 }
 
-void DrawFrame(TMusicClock& clock)
+bool DrawFrame(TMusicClock& clock)
 {
   const int32_t t = clock.Position();
   MusicTime = t;
   if (t > LastFrameTime)
-    std::exit(0);
+    return false;
 
   if (clock.Paused()) {
     const auto begun = std::chrono::steady_clock::now();
@@ -274,7 +272,7 @@ void DrawFrame(TMusicClock& clock)
     RenderFrame(t);
     std::this_thread::sleep_until(begun + std::chrono::milliseconds(FramePace));
     EndFrame(FramePace);
-    return;
+    return true;
   }
   PausedValuesHeld = false;
 
@@ -290,6 +288,7 @@ void DrawFrame(TMusicClock& clock)
     std::this_thread::yield();
   }
   EndFrame(static_cast<int32_t>(elapsed));
+  return true;
 }
 
 void SeekTimeline(TMusicClock& clock, int32_t t)
@@ -298,24 +297,4 @@ void SeekTimeline(TMusicClock& clock, int32_t t)
   FrameElapsed = FirstFrameElapsed;
   FrameStep = FirstFrameStep;
   PausedValuesHeld = false;
-}
-
-void KeepFreedMemory()
-{
-#if defined(__GLIBC__)
-  // A fixed mmap threshold at its ceiling and a trim threshold above the
-  // demo's whole heap; without them only speed is lost, so a refusal (as
-  // under a sanitizer's allocator) is not an error.
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
-  mallopt(M_TRIM_THRESHOLD, 1 << 30);
-#endif
-}
-
-void MaskFloatingPointExceptions()
-{
-  std::fesetround(FE_TONEAREST);
-  std::feclearexcept(FE_ALL_EXCEPT);
-#if defined(__GLIBC__)
-  fedisableexcept(FE_ALL_EXCEPT);
-#endif
 }

@@ -67,27 +67,19 @@ void RenderFrame(int32_t t);
 // (FrameElapsed, FrameStep).
 void EndFrame(int32_t elapsed);
 // The live frame: RenderFrame at the clock's position, then a wait until the
-// clock has moved at least FramePace ms on, then EndFrame. Ends the process
-// with status 0 once the music has passed LastFrameTime.
+// clock has moved at least FramePace ms on, then EndFrame. Returns false,
+// drawing nothing, once the music has passed LastFrameTime: the demo is over
+// and the host ends the process.
 //
 // While the clock is paused its position does not move, so a paused frame
 // waits FramePace ms of wall-clock time instead. Every paused frame at one
 // time is drawn from the frame-wide values the first of them began with
 // (those of TFrameValues: pacing, Camera, the random seed, the screen copy in
 // use, ...), so the picture stands still however long the pause lasts.
-void DrawFrame(TMusicClock& clock);
+bool DrawFrame(TMusicClock& clock);
 
 // Moves the clock to t, kept between 0 and LastFrameTime, and gives the next
 // frame the pacing values of a first frame (FirstFrameElapsed,
 // FirstFrameStep), so that its trail does not smear the picture from before
 // the jump into it. Call it between frames.
 void SeekTimeline(TMusicClock& clock, int32_t t);
-
-// All floating-point exceptions masked, round to nearest, for the whole run.
-void MaskFloatingPointExceptions();
-
-// Keeps freed memory in the process instead of handing it back to the system.
-// GL allocates and frees a vertex buffer of several megabytes for each large
-// draw; handed back each time, every frame of a busy scene first-touched
-// about 16 MB of fresh pages again (about 4,000 page faults a frame in rush).
-void KeepFreedMemory();

@@ -31,7 +31,7 @@ TAudioClock MusicClock("data\\soundtrack.ogg");
 
 bool OverlayShown = false;
 std::vector<std::string> Report;  // the last reload's or failed save's lines on the overlay
-TFrameRate FrameRate;
+TPresentedFrameRate FrameRate;
 
 void PresentFrame()
 {
@@ -216,8 +216,8 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
                   TMessageIcon::Error);
     return false;
   }
-  // Leaving by exit() inside the frame routine still restores the desktop mode;
-  // a display that goes away ends the process without it.
+  // Leaving by exit() at the end of the music still restores the desktop
+  // mode; a display that goes away ends the process without it.
   std::atexit(SDL_Quit);
   EndOnLostDisplay();
 
@@ -324,7 +324,10 @@ bool RunDemo(const TDemoOptions& options)
       HandleEvent(event, quit);
       continue;
     }
-    DrawFrame(MusicClock);
+    // The music is over: the demo ends as it always has, with status 0 and
+    // without the teardown (exit's SDL_Quit puts the desktop mode back).
+    if (!DrawFrame(MusicClock))
+      std::exit(0);
     PresentFrame();
     FrameRate.Add(std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
                       .count());

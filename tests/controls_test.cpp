@@ -68,6 +68,13 @@ TEST(DemoKeys, SeekTargets)
       {TDemoAction::ForwardSecond, 223500, 224500},
       {TDemoAction::BackBar, 10000, 8498},
       {TDemoAction::ForwardBar, 10000, 11502},
+      // The last two scenes have bars of their own.
+      {TDemoAction::ForwardBar, 210000, 211477},
+      {TDemoAction::BackBar, 204300, 202823},
+      {TDemoAction::BackBar, 204299, 202796},  // outro: 1502.75 ms bars
+      {TDemoAction::ForwardBar, 220000, 221453},
+      {TDemoAction::ForwardBar, 230000, 231453},
+      {TDemoAction::BackBar, -100, -1602},
       // Well inside a scene: back to its start.
       {TDemoAction::PreviousScene, 50000, 48078},
       {TDemoAction::PreviousScene, 48078 + 1000, 48078},

@@ -80,7 +80,7 @@ TEST(OverlayFrameRate, AveragesTheLastSecond)
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    TFrameRate rate;
+    TPresentedFrameRate rate;
     double now = 10;
     rate.Add(now);
     for (const TGaps& gaps : c.gaps)

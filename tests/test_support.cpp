@@ -66,8 +66,10 @@ bool UseStartedDemo(std::string& error)
     const char* content = std::getenv("MVRK_TEST_CONTENT");
     if (!content || !std::filesystem::exists(std::string(content) + "/data"))
       reason = "no generated content (MVRK_TEST_CONTENT is set by ctest)";
+    else if (::chdir(content) != 0)
+      reason = std::string("cannot enter ") + content;
     else
-      ok = StartHeadlessDemo(content, [] {}, reason);
+      ok = StartHeadlessDemo(".", [] {}, reason);
   }
   error = reason;
   return ok;

@@ -12,6 +12,7 @@
 #include "engine/paths.h"
 #include "host/headlessdemo.h"
 #include "host/timeline.h"
+#include "scenes/intervals.h"
 
 #include "video.h"
 
@@ -49,12 +50,15 @@ const char* const Usage =
     "usage: mvrk_capture [--data DIR] [--from MS] [--to MS] [--step MS | --fps N]\n"
     "                    [--size WxH] [--frames DIR] [--video FILE] [--startup FILE]\n"
     "                    [--sheet FILE]\n"
+    "       mvrk_capture --list-scenes\n"
     "Renders the demo headless at music times from, from + step, ... up to to\n"
     "(at most 223999), or with --fps N frame k at round(from + k * 1000 / N) ms\n"
     "and a video of N frames a second. --size scales the frames and the video\n"
     "(Lanczos) to fit WxH, 4:3 kept, black bars where the ratio differs.\n"
     "Ctrl-C or SIGTERM stops after the current frame, closes the video with its\n"
-    "sound cut to the frames and ends with status 130 or 143.\n";
+    "sound cut to the frames and ends with status 130 or 143.\n"
+    "--list-scenes prints each scene's name, start and end (ms) as the demo\n"
+    "shows them, the last ending at the last frame time.\n";
 
 [[noreturn]] void Fail(const std::string& message)
 {
@@ -97,6 +101,14 @@ bool ParseSize(const char* text, int& width, int& height)
   return true;
 }
 
+// One line a scene, "NAME START END" in ms of music: the part of its interval
+// the demo shows, the last one ending at the last frame time.
+void ListScenes()
+{
+  for (const TSceneInterval& scene : SceneIntervals)
+    std::printf("%s %d %d\n", scene.Name, scene.StartTime, std::min(scene.EndTime, LastFrameTime));
+}
+
 TOptions ParseOptions(int argc, char** argv)
 {
   TOptions options;
@@ -105,6 +117,10 @@ TOptions ParseOptions(int argc, char** argv)
     const std::string flag = argv[i];
     if (flag == "--help" || flag == "-h") {
       std::fputs(Usage, stdout);
+      std::exit(0);
+    }
+    if (flag == "--list-scenes") {
+      ListScenes();
       std::exit(0);
     }
     static const char* const Known[] = {"--data", "--frames", "--video", "--startup", "--sheet",
@@ -153,16 +169,6 @@ TOptions ParseOptions(int argc, char** argv)
   if (options.From > options.To)
     FailUsage("--from " + std::to_string(options.From) + " is after --to " + std::to_string(options.To));
   return options;
-}
-
-std::string Absolute(const std::string& path)
-{
-  if (path.empty() || path[0] == '/')
-    return path;
-  char cwd[4096];
-  if (!::getcwd(cwd, sizeof cwd))
-    Fail("cannot read the working directory");
-  return std::string(cwd) + "/" + path;
 }
 
 void SavePng(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height)
@@ -233,19 +239,18 @@ std::string FormatDuration(double seconds)
 int main(int argc, char** argv)
 {
   TOptions options = ParseOptions(argc, argv);
-  for (std::string* path : {&options.Frames, &options.Video, &options.Startup, &options.Sheet})
-    *path = Absolute(*path);
   if (options.Frames.empty() && options.Video.empty() && options.Startup.empty() && options.Sheet.empty())
     FailUsage("nothing to write: give --frames, --video, --startup or --sheet");
-  // The content directory is entered first: the soundtrack is checked before
-  // the long start-up.
-  if (::chdir(options.Data.c_str()) != 0)
-    Fail("cannot enter the content directory " + options.Data + ": " + std::strerror(errno));
+  // The content directory comes first: the soundtrack is checked before the
+  // long start-up.
+  std::string error;
+  if (!UseContentDirectory(options.Data, error))
+    Fail(error);
   std::string soundtrack;
   if (!options.Video.empty()) {
     if (FindProgram("ffmpeg").empty())
       Fail("--video needs ffmpeg, which is not on PATH");
-    soundtrack = Absolute(ResolvePath("data\\soundtrack.ogg"));
+    soundtrack = ResolvePath("data\\soundtrack.ogg");
     if (::access(soundtrack.c_str(), R_OK) != 0)
       Fail(soundtrack + ": " + std::strerror(errno) + " (the video needs the soundtrack)");
   }
@@ -259,8 +264,7 @@ int main(int argc, char** argv)
   CatchStopSignals();
   const auto started = std::chrono::steady_clock::now();
   std::vector<uint8_t> frame;
-  std::string error;
-  const bool startedUp = StartHeadlessDemo(".", [&] {
+  const bool startedUp = StartHeadlessDemo(options.Data, [&] {
     if (options.Startup.empty())
       return;
     ReadFramePixels(frame);
