@@ -14,18 +14,18 @@ BUILD=${2:-build}
 CONTENT=${3:-content}
 mkdir -p "$OUT"
 OUT=$(cd "$OUT" && pwd)
-# The scene intervals of the timeline, in milliseconds of music.
-BOUNDS=(0 48078 60096 72115 84143 108163 132194 144211 156223 168243 180256 204300 216119 223999)
+# The scenes as the demo shows them, in milliseconds of music, from the
+# program's own table.
 times=()
-for ((s = 0; s < 13; ++s)); do
-  start=${BOUNDS[s]}
-  end=${BOUNDS[s + 1]}
+while read -r name start end; do
+  [ -n "$name" ] || continue
   times+=("$start")
   for k in 1 2 3; do
     times+=($((start + (end - start) * k / 4)))
   done
   times+=($((end - 100)))
-done
+done < <("$BUILD/mvrk_capture" --list-scenes)
+[ ${#times[@]} -eq 65 ] || { echo "no list of the 13 scenes from $BUILD/mvrk_capture"; exit 1; }
 for t in "${times[@]}"; do
   from=$((t - 40))
   if [ "$from" -lt 0 ]; then from=0; fi

@@ -1,8 +1,10 @@
 #!/bin/bash
 # Installs every Debian package the project needs to build, test and run.
-# Kept in one place: the run and test commands both call it. xfonts-base
-# holds the X core fonts that SDL's message boxes draw with: without them an
-# X display shows no question or error box at all.
+# Kept in one place: the run and test commands both call it. Beside the
+# compilers and libraries: Xvfb, xdotool and x11-utils drive the demo's window
+# tests, ffmpeg makes and checks the videos, bc does the content test's
+# arithmetic, and xfonts-base holds the X core fonts that SDL's message boxes
+# draw with: without them an X display shows no question or error box at all.
 set -euo pipefail
 
 PACKAGES=(
@@ -12,7 +14,7 @@ PACKAGES=(
   libfreetype-dev fonts-dejavu-core
   libgtest-dev googletest
   libx11-dev xvfb xfonts-base xdotool x11-utils ffmpeg
-  python3 netpbm bc
+  bc
 )
 
 missing=()

@@ -1,7 +1,9 @@
 #!/bin/bash
 # The test command: installs what is missing, builds, runs the whole suite,
 # then builds and runs it again under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Any failure or sanitizer report fails it.
+# UndefinedBehaviorSanitizer, then runs every fuzz target for a few seconds
+# over its corpus (scripts/fuzz.sh 5). Any failure, sanitizer report or fuzz
+# finding fails it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -1,28 +1,73 @@
 #!/bin/bash
-# The folders include each other one way only: host -> scenes -> engine.
-# Nothing under engine/ includes host/ or scenes/, nothing under scenes/
-# includes host/, and the scene interval table stays free of dependencies so
-# that the music tools can read it without the renderer.
+# The folders include each other one way only:
+# - host -> scenes -> engine: nothing under engine/ includes host/ or scenes/,
+#   nothing under scenes/ includes host/, and none of the three includes the
+#   programs around them (tools/, bench/);
+# - each tool keeps to its own folder and what it draws on: the content
+#   generator reads no scenes or host, the capture tool and the bench no other
+#   tool, and the music tools (which link no GL) only the scene interval table,
+#   the music rules, engine/numbers.h and the whole-or-nothing file writer;
+# - the scene interval table depends on nothing, and the music rules on the
+#   interval table alone, so that the music tools can read them without the
+#   renderer.
 set -uo pipefail
 SOURCE=$(cd "$2" && pwd)
 cd "$SOURCE"
 status=0
 
-# upward FOLDER PATTERN: every include of PATTERN in FOLDER is a fault.
-upward() {
-  local files
-  files=$(find "$1" -name '*.h' -o -name '*.cpp' | wc -l)
-  [ "$files" -gt 0 ] || { echo "FAIL: no sources under $1/"; status=1; return; }
-  if grep -nE "^[[:space:]]*#[[:space:]]*include[[:space:]]*\"($2)/" -r "$1" --include='*.h' --include='*.cpp'; then
-    echo "FAIL: $1/ includes $2/ (above)"
+# The project includes of the sources under FOLDER, as "file: header" lines.
+includes() {
+  grep -rnoE "^[[:space:]]*#[[:space:]]*include[[:space:]]*\"[^\"]+\"" "$1" --include='*.h' --include='*.cpp' |
+    sed -E 's/:[0-9]+:[[:space:]]*#[[:space:]]*include[[:space:]]*"/: /; s/"$//'
+}
+
+has_sources() {
+  [ "$(find "$1" -name '*.h' -o -name '*.cpp' | wc -l)" -gt 0 ] || { echo "FAIL: no sources under $1/"; status=1; return 1; }
+}
+
+# forbid FOLDER PATTERN: every include of a header matching PATTERN is a fault.
+forbid() {
+  has_sources "$1" || return
+  local found
+  found=$(includes "$1" | grep -E ": ($2)") || true
+  if [ -n "$found" ]; then
+    echo "$found"
+    echo "FAIL: $1/ includes what it must not (above)"
     status=1
   fi
 }
-upward engine 'host|scenes'
-upward scenes 'host'
+
+# only FOLDER PATTERN: every include of a header local to the folder (no
+# slash) or matching PATTERN is allowed, every other one is a fault.
+only() {
+  has_sources "$1" || return
+  local found
+  found=$(includes "$1" | grep -vE ": ([^/]+|$2)$") || true
+  if [ -n "$found" ]; then
+    echo "$found"
+    echo "FAIL: $1/ includes more than it may (above)"
+    status=1
+  fi
+}
+
+forbid engine 'host/|scenes/|tools/|bench/'
+forbid scenes 'host/|tools/|bench/'
+forbid host 'tools/|bench/'
+forbid tools/content 'host/|scenes/|bench/|tools/(capture|music)/'
+forbid tools/capture 'bench/|tools/(content|music)/'
+forbid bench 'tools/'
+only tools/music 'tools/music/[a-z]+\.h|tools/usage\.h|scenes/intervals\.h|scenes/musicrules\.h|engine/numbers\.h|engine/savefile\.h'
 
 if grep -n '#include "' scenes/intervals.h; then
   echo "FAIL: scenes/intervals.h includes project headers (above)"
+  status=1
+fi
+if grep -n '#include "' scenes/musicrules.h | grep -v '"scenes/intervals.h"'; then
+  echo "FAIL: scenes/musicrules.h includes more than the interval table (above)"
+  status=1
+fi
+if grep -n '#include "' engine/savefile.h engine/savefile.cpp | grep -v '"engine/savefile.h"'; then
+  echo "FAIL: the file writer includes project headers (above)"
   status=1
 fi
 [ "$status" -eq 0 ] && echo "the include graph runs one way"
