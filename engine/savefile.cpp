@@ -9,10 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
-
-// Writes all of the bytes to fd; false with errno set on the first failure.
-bool WriteAll(int fd, const void* data, size_t size)
+bool WriteAllBytes(int fd, const void* data, size_t size)
 {
   const char* bytes = static_cast<const char*>(data);
   while (size > 0) {
@@ -28,6 +25,8 @@ bool WriteAll(int fd, const void* data, size_t size)
   return true;
 }
 
+namespace {
+
 bool Fail(std::string& error, int code)
 {
   error = std::strerror(code);
@@ -40,7 +39,7 @@ bool WriteInPlace(const std::string& path, const void* data, size_t size, std::s
   const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
   if (fd < 0)
     return Fail(error, errno);
-  const bool written = WriteAll(fd, data, size);
+  const bool written = WriteAllBytes(fd, data, size);
   const int code = errno;
   if (::close(fd) != 0 && written)
     return Fail(error, errno);
@@ -86,7 +85,7 @@ bool ReplaceFileBytes(const std::string& given, const void* data, size_t size, s
   if (fd < 0)
     return Fail(error, EEXIST);
 
-  bool ok = WriteAll(fd, data, size) && ::fsync(fd) == 0;
+  bool ok = WriteAllBytes(fd, data, size) && ::fsync(fd) == 0;
   int code = errno;
   if (::close(fd) != 0 && ok) {
     ok = false;

@@ -15,3 +15,7 @@
 // On failure returns false with the system's reason ("No space left on
 // device", "Permission denied", ...) and leaves the target as it was.
 bool ReplaceFileBytes(const std::string& path, const void* data, size_t size, std::string& error);
+
+// Writes all size bytes to the open file descriptor fd, going on after short
+// writes and interruptions; false with errno set at the first failure.
+bool WriteAllBytes(int fd, const void* data, size_t size);

@@ -10,8 +10,11 @@
 #include <string>
 
 // Creates the window (full screen unless options ask for a window), runs the
-// loop until the user quits, destroys the window. Returns false when the
-// window could not be created.
+// loop until the user quits (Escape, even a tap shorter than a frame, or the
+// close box), destroys the window. Returns false when the window could not be
+// created. At the end of the music the process ends here with status 0 and
+// without the teardown; a lost X display ends it with status 1
+// (host/lostdisplay.h).
 bool RunDemo(const TDemoOptions& options);
 
 // A resizable window scales the frame to fit; the music and the scenes start

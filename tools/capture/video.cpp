@@ -1,6 +1,7 @@
 #include "video.h"
 
 #include "engine/framebuffer.h"
+#include "engine/savefile.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -211,20 +212,8 @@ bool TVideoEncoder::Start(const TVideoSpec& spec, std::string& error)
 
 bool TVideoEncoder::Write(const std::vector<uint8_t>& rgb)
 {
-  if (Input < 0)
+  if (Input < 0 || !WriteAllBytes(Input, rgb.data(), rgb.size()))
     return false;
-  const uint8_t* bytes = rgb.data();
-  size_t left = rgb.size();
-  while (left > 0) {
-    const ssize_t written = ::write(Input, bytes, left);
-    if (written < 0) {
-      if (errno == EINTR)
-        continue;
-      return false;
-    }
-    bytes += written;
-    left -= static_cast<size_t>(written);
-  }
   ++Frames;
   return true;
 }
