@@ -2,8 +2,8 @@
 // picture only, in the window's own framebuffer after BlitFrameToWindow. The
 // frame the effects read, and so every capture, never holds it.
 //
-// OverlayLines, FormatMusicTime and TPresentedFrameRate are plain arithmetic on text
-// and times; DrawOverlay issues GL calls. Times are ms of music, except the
+// OverlayLines, FormatMusicTime and TPresentedFrameRate are plain arithmetic
+// on text and times; DrawOverlay issues GL calls. Times are ms of music, except the
 // frame rate's, which are seconds of wall-clock time.
 #pragma once
 

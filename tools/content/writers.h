@@ -1,8 +1,10 @@
 // The file writers of the content generator. Every writer takes the program's
 // own file name ("data\nogi.jpg", backslashes and all) relative to the output
-// tree given to SetOutputRoot, creates missing directories, and ends the
-// process with FatalFileError when a file cannot be written. Numbers in text
-// files are printed in the C locale.
+// tree given to SetOutputRoot, creates missing directories, writes the file
+// whole or not at all (WriteFileBytes), and ends the process with
+// FatalFileError, naming the file and the reason, when it cannot be written;
+// an older file of that name is then kept. Numbers in text files are printed
+// in the C locale.
 #pragma once
 
 #include "engine/camera.h"
