@@ -8,6 +8,8 @@
 //   --cuts              the cut report: the longest frame in the 200 ms after
 //                       each cut against the median of the second after that
 //   --json FILE         the same figures for tools
+//   --size WxH          the frame drawn natively at that 4:3 size (default
+//                       640x480)
 // Usage: mvrk_bench CONTENT_DIR [options]
 #include "bench/benchstats.h"
 #include "engine/framebuffer.h"
@@ -39,13 +41,17 @@ struct TOptions {
   bool Steps = false;
   bool Cuts = false;
   std::string Json;
+  int Width = BaseFrameWidth;
+  int Height = BaseFrameHeight;
 };
 
 const char* const Usage =
     "usage: mvrk_bench CONTENT_DIR [--from MS] [--to MS] [--steps] [--cuts] [--json FILE]\n"
+    "                  [--size WxH]\n"
     "Plays the timeline (or from..to) headless at the live pace and reports the\n"
     "frame times per scene; --steps times each step of the frame, --cuts the\n"
-    "frames after each cut, --json writes the figures to FILE.\n";
+    "frames after each cut, --json writes the figures to FILE, --size draws the\n"
+    "frame at WxH (4:3, 320x240 to 2880x2160).\n";
 
 [[noreturn]] void Fail(const std::string& message)
 {
@@ -61,6 +67,17 @@ int32_t ParseTime(const std::string& flag, const char* text)
   return value;
 }
 
+// "WxH", a frame size CheckFrameSize takes.
+void ParseFrameSize(const char* value, int& width, int& height)
+{
+  std::string error;
+  const char* x = std::strchr(value, 'x');
+  if (!x || !ParseWholeNumber(value, 8192, width, 'x') || !ParseWholeNumber(x + 1, 8192, height) ||
+      !CheckFrameSize(width, height, error))
+    Fail(std::string("--size takes a 4:3 WIDTHxHEIGHT from 320x240 to 2880x2160, not \"") + value +
+         "\"");
+}
+
 TOptions ParseOptions(int argc, char** argv)
 {
   TOptions options;
@@ -74,9 +91,12 @@ TOptions ParseOptions(int argc, char** argv)
       options.Steps = true;
     else if (arg == "--cuts")
       options.Cuts = true;
-    else if ((arg == "--from" || arg == "--to" || arg == "--json") && i + 1 < argc) {
+    else if ((arg == "--from" || arg == "--to" || arg == "--json" || arg == "--size") &&
+             i + 1 < argc) {
       const char* value = argv[++i];
-      if (arg == "--from")
+      if (arg == "--size")
+        ParseFrameSize(value, options.Width, options.Height);
+      else if (arg == "--from")
         options.From = ParseTime(arg, value);
       else if (arg == "--to")
         options.To = ParseTime(arg, value);
@@ -122,12 +142,13 @@ int main(int argc, char** argv)
   TOptions options = ParseOptions(argc, argv);
   auto started = std::chrono::steady_clock::now();
   std::string error;
-  if (!StartHeadlessDemo(options.Content, [] {}, error)) {
+  if (!StartHeadlessDemo(options.Content, options.Width, options.Height, [] {}, error)) {
     std::fprintf(stderr, "mvrk_bench: %s\n", error.c_str());
     return 1;
   }
   glFinish();
   const double startupMs = Since(started);
+  std::printf("frame %dx%d\n", FrameWidth, FrameHeight);
   std::printf("start-up (InitDemo): %.3f s\n", startupMs / 1000);
 
   // Every frame at the live pace; per scene, the step times summed.

@@ -6,17 +6,28 @@
 
 #include <GL/gl.h>
 
+#include <cmath>
+#include <vector>
+
 int32_t ScreenCopyIndex = 1;
 
 namespace {
 
-// The top-left corner of the frame (frame pixels and overlay units) that the
-// glow is taken from and the screen thumbnail covers.
+// The corner BlurCorner reads back, blurs and uploads.
+std::vector<uint8_t> BlurBuffer;
+
+// The top-left corner of the frame (overlay units) that the glow is taken
+// from and the screen thumbnail covers.
 constexpr int GlowCorner = 256;
 
-// Texture coordinates of the picture inside a 1024 x 512 copy.
-constexpr double CopyS = 0.625;
-constexpr double CopyT = 0.9375;
+// The smallest power of two at least n.
+int PowerOfTwoAtLeast(int n)
+{
+  int p = 1;
+  while (p < n)
+    p *= 2;
+  return p;
+}
 
 // Corners top-left, top-right, bottom-right, bottom-left.
 void Quad(float x0, float y0, float x1, float y1, double s0, double t0, double s1, double t1)
@@ -36,7 +47,8 @@ void Quad(float x0, float y0, float x1, float y1, double s0, double t0, double s
 // The picture from a screen copy, over the given overlay rectangle.
 void CopyQuad(float x1, float y1)
 {
-  Quad(0, 0, x1, y1, 0.0, 0.0, CopyS, CopyT);
+  Quad(0, 0, x1, y1, 0.0, 0.0, static_cast<double>(FrameWidth) / ScreenCopyWidth(),
+       static_cast<double>(FrameHeight) / ScreenCopyHeight());
 }
 
 // A whole square texture over the given overlay rectangle.
@@ -46,6 +58,26 @@ void FullQuad(float x1, float y1)
 }
 
 }  // namespace
+
+int ScreenCopyWidth()
+{
+  return FrameWidth == BaseFrameWidth ? 1024 : PowerOfTwoAtLeast(FrameWidth);
+}
+
+int ScreenCopyHeight()
+{
+  return FrameHeight == BaseFrameHeight ? 512 : PowerOfTwoAtLeast(FrameHeight);
+}
+
+int GlowCornerPixels()
+{
+  return FramePixels(GlowCorner);
+}
+
+int BlurCornerPixels()
+{
+  return FramePixels(BlurSize);
+}
 
 uint32_t CurrentScreenCopy()
 {
@@ -64,7 +96,7 @@ void DrawTrail(float alpha)
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glColor4f(1, 1, 1, alpha);
   glBindTexture(GL_TEXTURE_2D, PreviousScreenCopy());
-  CopyQuad(FrameWidth - 1, FrameHeight - 1);
+  CopyQuad(BaseFrameWidth - 1, BaseFrameHeight - 1);
   glDisable(GL_BLEND);
   End2D();
 }
@@ -91,7 +123,8 @@ void CaptureGlowCorner()
 {
   Begin2D();
   glBindTexture(GL_TEXTURE_2D, GlowTexture);
-  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, FrameHeight - GlowCorner, GlowCorner, GlowCorner);
+  const int corner = GlowCornerPixels();
+  glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, FrameHeight - corner, corner, corner);
   End2D();
 }
 
@@ -105,25 +138,33 @@ void DrawGlowThumbnail()
   End2D();
 }
 
-void BlurPasses(uint8_t buffer[BlurSize * BlurRowBytes], int weight)
+void BlurPasses(uint8_t* buffer, int side, int weight)
 {
   const unsigned w = static_cast<unsigned>(weight);
   const unsigned v = 256 - w;
-  auto at = [buffer](int row, int byte) -> uint8_t& { return buffer[row * BlurRowBytes + byte]; };
-  for (int r = 1; r < BlurSize; ++r)
-    for (int b = 0; b < BlurRowBytes; ++b)
+  const int rowBytes = side * 3;
+  auto at = [buffer, rowBytes](int row, int byte) -> uint8_t& { return buffer[row * rowBytes + byte]; };
+  for (int r = 1; r < side; ++r)
+    for (int b = 0; b < rowBytes; ++b)
       at(r, b) = static_cast<uint8_t>((w * at(r - 1, b) + v * at(r, b)) >> 8);
-  for (int r = BlurSize - 2; r >= 0; --r)
-    for (int b = 0; b < BlurRowBytes; ++b)
+  for (int r = side - 2; r >= 0; --r)
+    for (int b = 0; b < rowBytes; ++b)
       at(r, b) = static_cast<uint8_t>((w * at(r + 1, b) + v * at(r, b)) >> 8);
-  for (int r = 0; r < BlurSize; ++r) {
-    for (int x = 1; x < BlurSize; ++x)
+  for (int r = 0; r < side; ++r) {
+    for (int x = 1; x < side; ++x)
       for (int c = 0; c < 3; ++c)
         at(r, x * 3 + c) = static_cast<uint8_t>((w * at(r, (x - 1) * 3 + c) + v * at(r, x * 3 + c)) >> 8);
-    for (int x = BlurSize - 2; x >= 0; --x)
+    for (int x = side - 2; x >= 0; --x)
       for (int c = 0; c < 3; ++c)
         at(r, x * 3 + c) = static_cast<uint8_t>((w * at(r, (x + 1) * 3 + c) + v * at(r, x * 3 + c)) >> 8);
   }
+}
+
+int ScaledBlurWeight(int weight, double k)
+{
+  if (weight <= 0 || weight >= 256 || k == 1.0)
+    return weight;
+  return static_cast<int>(std::lround(256.0 * std::pow(weight / 256.0, 1.0 / k)));
 }
 
 void BlurCorner(int weight)
@@ -132,13 +173,16 @@ void BlurCorner(int weight)
     weight = 0;
   if (weight > 256)
     weight = 256;
-  uint8_t buffer[BlurSize * BlurRowBytes];
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  glReadPixels(0, FrameHeight - BlurSize, BlurSize, BlurSize, GL_RGB, GL_UNSIGNED_BYTE, buffer);
-  BlurPasses(buffer, weight);
+  const int side = BlurCornerPixels();
+  BlurBuffer.resize(static_cast<size_t>(side) * side * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glReadPixels(0, FrameHeight - side, side, side, GL_RGB, GL_UNSIGNED_BYTE, BlurBuffer.data());
+  BlurPasses(BlurBuffer.data(), side, ScaledBlurWeight(weight, FrameScale()));
   glBindTexture(GL_TEXTURE_2D, BlurTexture);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, side, side, GL_RGB, GL_UNSIGNED_BYTE, BlurBuffer.data());
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, BlurSize, BlurSize, GL_RGB, GL_UNSIGNED_BYTE, buffer);
   End2D();
 }
 
@@ -149,8 +193,9 @@ void RestoreScreen()
   glBindTexture(GL_TEXTURE_2D, CurrentScreenCopy());
   glPushAttrib(GL_SCISSOR_BIT);
   glEnable(GL_SCISSOR_TEST);
-  glScissor(0, FrameHeight - GlowCorner, GlowCorner, GlowCorner);
-  CopyQuad(FrameWidth, FrameHeight);
+  const int corner = GlowCornerPixels();
+  glScissor(0, FrameHeight - corner, corner, corner);
+  CopyQuad(BaseFrameWidth, BaseFrameHeight);
   glPopAttrib();
   End2D();
 }
@@ -161,7 +206,7 @@ void AddGlow()
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE);
   glBindTexture(GL_TEXTURE_2D, BlurTexture);
-  FullQuad(FrameWidth, FrameHeight);
+  FullQuad(BaseFrameWidth, BaseFrameHeight);
   glDisable(GL_BLEND);
   End2D();
 }
@@ -173,7 +218,7 @@ void MixBlur(float red, float green, float blue, float alpha)
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_ALPHA);
   glBindTexture(GL_TEXTURE_2D, BlurTexture);
-  FullQuad(FrameWidth, FrameHeight);
+  FullQuad(BaseFrameWidth, BaseFrameHeight);
   glDisable(GL_BLEND);
   End2D();
 }

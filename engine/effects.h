@@ -1,20 +1,32 @@
 // Screen-space effects on the frame before it is presented: the motion trail
 // (the previous frame blended over the new one), thumbnails that shrink the
-// picture on the GPU, a software blur of the 128 x 128 corner, the blur mix
-// and the additive glow, and the sphere-map switch.
+// picture on the GPU, a software blur of the frame's top-left corner, the
+// blur mix and the additive glow, and the sphere-map switch.
 //
-// The picture lives in the frame buffer; two 1024 x 512 screen copies
-// alternate from frame to frame (ScreenCopyIndex 1 = ScreenCopyA is current).
-// A copy holds the 640 x 480 picture at texels (0, 0) to (640, 480), t = 0 at
-// the bottom row. Quads are in the overlay space (y down). Every drawing
-// operation issues GL calls and needs GL_TEXTURE_2D enabled by the caller;
-// BlurPasses is plain arithmetic.
+// The picture lives in the frame buffer; two screen copies alternate from
+// frame to frame (ScreenCopyIndex 1 = ScreenCopyA is current). A copy holds
+// the picture at texels (0, 0) to (FrameWidth, FrameHeight), t = 0 at the
+// bottom row. Sizes are given for the 640 x 480 frame and scale with it
+// (FramePixels): 1024 x 512 copies, the 256 x 256 glow corner, the 128 x 128
+// blurred corner. Quads are in the overlay space (y down), 640 x 480 units at
+// any frame size. Every drawing operation issues GL calls and needs
+// GL_TEXTURE_2D enabled by the caller; BlurPasses, ScaledBlurWeight and the
+// size functions are plain arithmetic.
 #pragma once
 
 #include <cstdint>
 
+// The blurred corner of the 640 x 480 frame, a side in pixels.
 constexpr int BlurSize = 128;
 constexpr int BlurRowBytes = BlurSize * 3;
+
+// The render targets' sides at the frame's size: the screen copies (1024 x
+// 512 at 640 x 480, the smallest powers of two that hold a larger frame), the
+// glow corner (256 k) and the blurred corner (128 k).
+int ScreenCopyWidth();
+int ScreenCopyHeight();
+int GlowCornerPixels();
+int BlurCornerPixels();
 
 extern int32_t ScreenCopyIndex;  // 1 or 2; flipped by FlipScreenCopies every frame
 
@@ -27,15 +39,22 @@ void CaptureScreen();
 void DrawScreenThumbnail();
 void CaptureGlowCorner();
 void DrawGlowThumbnail();
-// The four recursive passes (up, down, right, left) over a 128 x 128 RGB
-// buffer whose row 0 is the lowest frame-buffer row; weight 0 to 256 is the
-// share each output takes from its already filtered neighbour.
-void BlurPasses(uint8_t buffer[BlurSize * BlurRowBytes], int weight);
-// Reads the frame's 128 x 128 top-left corner, blurs it and uploads it to
+// The four recursive passes (up, down, right, left) over a side x side RGB
+// buffer (rows packed, side * 3 bytes each) whose row 0 is the lowest
+// frame-buffer row; weight 0 to 256 is the share each output takes from its
+// already filtered neighbour.
+void BlurPasses(uint8_t* buffer, int side, int weight);
+// The weight that gives a blur of a frame at scale k the reach, in frame
+// units, that weight gives at k = 1: each pass keeps (weight / 256) of its
+// neighbour per pixel, so per pixel at k it keeps (weight / 256)^(1 / k):
+// Round(256 (weight / 256)^(1 / k)), weight itself at k = 1.
+int ScaledBlurWeight(int weight, double k);
+// Reads the frame's top-left corner (BlurCornerPixels a side), blurs it with
+// the weight scaled to the frame (ScaledBlurWeight) and uploads it to
 // BlurTexture.
 void BlurCorner(int weight);
-// Draws the current copy back over the top-left 256 x 256 corner that the
-// thumbnails overwrote; the rest of the frame is what was copied, so it is
+// Draws the current copy back over the top-left corner (the glow corner) that
+// the thumbnails overwrote; the rest of the frame is what was copied, so it is
 // left alone. Leaves the scissor state as it found it.
 void RestoreScreen();
 void AddGlow();

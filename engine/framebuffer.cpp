@@ -4,10 +4,15 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <cmath>
+
+int FrameWidth = BaseFrameWidth;
+int FrameHeight = BaseFrameHeight;
 
 namespace {
 
 GLuint FrameObject = 0;
+GLuint FrameBuffers[2] = {0, 0};  // colour, depth and stencil
 
 // The copy of SaveFrameContents: a frame buffer object and its two buffers.
 GLuint SavedObject = 0;
@@ -27,25 +32,89 @@ void CopyFrame(GLuint from, GLuint to)
 
 }  // namespace
 
+static bool MakeFrameStorage(std::string& error);
+
+double FrameScale()
+{
+  return static_cast<double>(FrameWidth) / BaseFrameWidth;
+}
+
+int FramePixels(double length)
+{
+  const int pixels = static_cast<int>(std::lround(length * FrameScale()));
+  return pixels < 1 ? 1 : pixels;
+}
+
+bool CheckFrameSize(int width, int height, std::string& error)
+{
+  const std::string size = std::to_string(width) + "x" + std::to_string(height);
+  if (static_cast<long>(width) * 3 != static_cast<long>(height) * 4) {
+    error = "the frame " + size + " is not 4:3";
+    return false;
+  }
+  if (width < SmallestFrameWidth || width > LargestFrameWidth) {
+    error = "the frame " + size + " is outside 320x240 to 2880x2160";
+    return false;
+  }
+  return true;
+}
+
+bool ChooseFrameSize(int width, int height, std::string& error)
+{
+  if (!CheckFrameSize(width, height, error))
+    return false;
+  if (FrameObject) {
+    GLint renderbufferLimit = 0;
+    GLint textureLimit = 0;
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbufferLimit);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureLimit);
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    if (width > renderbufferLimit || height > renderbufferLimit) {
+      error = "the frame " + size + " is larger than the driver's renderbuffers (" +
+              std::to_string(renderbufferLimit) + " pixels a side)";
+      return false;
+    }
+    // The screen copies are the smallest powers of two that hold the frame.
+    int copy = 1;
+    while (copy < width)
+      copy *= 2;
+    if (copy > textureLimit) {
+      error = "the frame " + size + " needs " + std::to_string(copy) +
+              "-pixel screen copies, larger than the driver's textures (" +
+              std::to_string(textureLimit) + " pixels a side)";
+      return false;
+    }
+  }
+  FrameWidth = width;
+  FrameHeight = height;
+  if (FrameObject)
+    return MakeFrameStorage(error);
+  return true;
+}
+
 bool CreateFrameBuffer(std::string& error)
 {
-  GLuint colour = 0;
-  GLuint depth = 0;
-  glGenRenderbuffers(1, &colour);
-  glBindRenderbuffer(GL_RENDERBUFFER, colour);
+  glGenRenderbuffers(2, FrameBuffers);
+  glGenFramebuffers(1, &FrameObject);
+  return MakeFrameStorage(error);
+}
+
+static bool MakeFrameStorage(std::string& error)
+{
+  glBindRenderbuffer(GL_RENDERBUFFER, FrameBuffers[0]);
   glRenderbufferStorage(GL_RENDERBUFFER, GL_RGB8, FrameWidth, FrameHeight);
-  glGenRenderbuffers(1, &depth);
-  glBindRenderbuffer(GL_RENDERBUFFER, depth);
+  glBindRenderbuffer(GL_RENDERBUFFER, FrameBuffers[1]);
   glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, FrameWidth, FrameHeight);
   glBindRenderbuffer(GL_RENDERBUFFER, 0);
 
-  glGenFramebuffers(1, &FrameObject);
   glBindFramebuffer(GL_FRAMEBUFFER, FrameObject);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depth);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, FrameBuffers[0]);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                            FrameBuffers[1]);
   const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
   if (status != GL_FRAMEBUFFER_COMPLETE) {
-    error = "the 640 x 480 frame buffer is incomplete (status " + std::to_string(status) + ")";
+    error = "the " + std::to_string(FrameWidth) + " x " + std::to_string(FrameHeight) +
+            " frame buffer is incomplete (status " + std::to_string(status) + ")";
     return false;
   }
   glViewport(0, 0, FrameWidth, FrameHeight);

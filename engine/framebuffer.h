@@ -1,17 +1,43 @@
-// The 640 x 480 frame. Every frame is drawn into an offscreen framebuffer
-// object of that size, bound for drawing and reading, so "the back buffer"
-// that the effects copy from and read back is always this one, whether the
-// program runs in a window or headless. The window front end scales it onto
-// the window; the capture tool reads it back. All functions issue GL calls
-// and need a current context.
+// The frame. Every frame is drawn into an offscreen framebuffer object of the
+// frame's size, bound for drawing and reading, so "the back buffer" that the
+// effects copy from and read back is always this one, whether the program
+// runs in a window or headless. The window front end puts it onto the window;
+// the capture tool reads it back.
+//
+// The frame is 640 x 480 pixels unless the program chooses another 4:3 size
+// (ChooseFrameSize); its scale k = FrameWidth / 640 = FrameHeight / 480 turns
+// a length of the 640 x 480 picture into frame pixels (FramePixels). Overlay
+// space stays 640 x 480 units at any size. FrameScale, FramePixels and
+// CheckFrameSize are plain arithmetic; the other functions issue GL calls and
+// need a current context.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-constexpr int FrameWidth = 640;
-constexpr int FrameHeight = 480;
+constexpr int BaseFrameWidth = 640;
+constexpr int BaseFrameHeight = 480;
+constexpr int SmallestFrameWidth = 320;
+constexpr int LargestFrameWidth = 2880;
+
+extern int FrameWidth;   // frame pixels, 640 unless chosen; written by ChooseFrameSize
+extern int FrameHeight;  // frame pixels, 480 unless chosen; written by ChooseFrameSize
+
+// k: frame pixels per pixel of the 640 x 480 picture.
+double FrameScale();
+// A length of the 640 x 480 picture in frame pixels: Round(length * k), at least 1.
+int FramePixels(double length);
+
+// Whether WxH can be the frame: 4:3 exactly, 320 x 240 to 2880 x 2160. False
+// with the reason otherwise.
+bool CheckFrameSize(int width, int height, std::string& error);
+
+// Makes WxH the frame's size (CheckFrameSize, then the driver's renderbuffer
+// and texture limits); once the frame buffer exists, its storage is made anew
+// at that size. False with a reason naming the size and the limit otherwise,
+// the size left as it was.
+bool ChooseFrameSize(int width, int height, std::string& error);
 
 // Creates the frame's colour (RGB, no alpha), 24-bit depth and 8-bit stencil
 // storage and binds it. Depth and stencil share one buffer: clear them

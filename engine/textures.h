@@ -39,10 +39,10 @@ struct TTextureList {
 extern TTextureList Textures;  // filled by LoadAssets, searched by the scenes
 
 // Render targets of the screen effects: GL texture names, sizes in texels.
-extern uint32_t ScreenCopyA;  // 1024 x 512; created by InitDemo
-extern uint32_t ScreenCopyB;  // 1024 x 512; created by InitDemo
-extern uint32_t GlowTexture;  // 256 x 256; created by InitDemo
-extern uint32_t BlurTexture;  // 128 x 128; created by InitDemo
+extern uint32_t ScreenCopyA;  // ScreenCopyWidth() x ScreenCopyHeight() (1024 x 512 at 640 x 480); created by InitDemo
+extern uint32_t ScreenCopyB;  // ScreenCopyWidth() x ScreenCopyHeight() (1024 x 512 at 640 x 480); created by InitDemo
+extern uint32_t GlowTexture;  // GlowCornerPixels() a side (256 at 640 x 480); created by InitDemo
+extern uint32_t BlurTexture;  // BlurCornerPixels() a side (128 at 640 x 480); created by InitDemo
 
 // filters are GL enumerants (GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR, ...). Mipmaps
 // are built with GLU whatever the filters, at power-of-two size.

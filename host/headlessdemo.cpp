@@ -29,8 +29,8 @@ bool UseContentDirectory(const std::string& contentDir, std::string& error)
   return true;
 }
 
-bool StartHeadlessDemo(const std::string& contentDir, const std::function<void()>& present,
-                       std::string& error)
+bool StartHeadlessDemo(const std::string& contentDir, int width, int height,
+                       const std::function<void()>& present, std::string& error)
 {
   if (!UseContentDirectory(contentDir, error))
     return false;
@@ -40,6 +40,8 @@ bool StartHeadlessDemo(const std::string& contentDir, const std::function<void()
     error = "no headless GL context: " + error;
     return false;
   }
+  if (!ChooseFrameSize(width, height, error))
+    return false;
   SetupViewport(FrameWidth, FrameHeight);
   // Nothing plays: the callers name each frame's time themselves.
   TScriptedClock clock;

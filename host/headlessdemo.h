@@ -15,11 +15,12 @@ bool UseContentDirectory(const std::string& contentDir, std::string& error);
 
 // UseContentDirectory, then masks floating-point exceptions, keeps freed
 // memory in the process (KeepFreedMemory), makes the headless GL context
-// current, sets the frame's viewport and runs InitDemo; present is called once
+// current, gives the frame its size (width x height pixels, 4:3;
+// ChooseFrameSize), sets the frame's viewport and runs InitDemo; present is called once
 // the "PRERENDERING..." screen is drawn. Returns false with a reason when a
 // step fails. Call it once per process.
-bool StartHeadlessDemo(const std::string& contentDir, const std::function<void()>& present,
-                       std::string& error);
+bool StartHeadlessDemo(const std::string& contentDir, int width, int height,
+                       const std::function<void()>& present, std::string& error);
 
 // Renders the frame at music time t as the live loop would with a clock that
 // moved step ms while it drew: the next frame's trail sees a frame of

@@ -82,15 +82,20 @@ void RestoreFrameValues(const TFrameValues& v)
 bool PausedValuesHeld = false;
 TFrameValues PausedValues;
 
-// The four render targets the effects use, with their sizes: created at
-// start-up, cleared again after the warm-up.
+// The four render targets the effects use, with their sizes at the frame's
+// size: created at start-up and made anew when the frame changes size,
+// cleared again after the warm-up.
 struct TRenderTargetSlot {
   uint32_t* Texture;
   int Width, Height;
 };
-const TRenderTargetSlot RenderTargets[] = {
-    {&ScreenCopyA, 1024, 512}, {&ScreenCopyB, 1024, 512}, {&GlowTexture, 256, 256},
-    {&BlurTexture, 128, 128}};
+std::vector<TRenderTargetSlot> RenderTargets()
+{
+  return {{&ScreenCopyA, ScreenCopyWidth(), ScreenCopyHeight()},
+          {&ScreenCopyB, ScreenCopyWidth(), ScreenCopyHeight()},
+          {&GlowTexture, GlowCornerPixels(), GlowCornerPixels()},
+          {&BlurTexture, BlurCornerPixels(), BlurCornerPixels()}};
+}
 
 // The GL matrices of the three modes and which mode is current.
 struct TMatrices {
@@ -167,7 +172,7 @@ void WarmUpScenes(int32_t startTime)
   for (int k = 0; k < FirstFrameRehearsals; ++k)
     RenderFrame(startTime);
   glFinish();
-  for (const TRenderTargetSlot& target : RenderTargets)
+  for (const TRenderTargetSlot& target : RenderTargets())
     ClearRenderTarget(*target.Texture, target.Width, target.Height);
   glPopClientAttrib();
   glPopAttrib();
@@ -217,7 +222,7 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present, int32_t 
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
   glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
 
-  for (const TRenderTargetSlot& target : RenderTargets)
+  for (const TRenderTargetSlot& target : RenderTargets())
     *target.Texture = CreateRenderTarget(target.Width, target.Height);
 
   FontTexture = LoadAlphaTexture("data\\font.jpg", "data\\font.jpg", GL_LINEAR,
@@ -238,6 +243,21 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present, int32_t 
   WarmUpScenes(startTime);
 
   clock.StartAt(startTime);
+}
+
+bool ResizeFrame(int width, int height, std::string& error)
+{
+  if (!ChooseFrameSize(width, height, error))
+    return false;
+  for (const TRenderTargetSlot& target : RenderTargets()) {
+    glDeleteTextures(1, target.Texture);
+    *target.Texture = CreateRenderTarget(target.Width, target.Height);
+  }
+  SetupViewport(FrameWidth, FrameHeight);
+  FrameElapsed = FirstFrameElapsed;
+  FrameStep = FirstFrameStep;
+  PausedValuesHeld = false;
+  return true;
 }
 
 void RenderFrame(int32_t t)

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class TMusicClock;
@@ -60,6 +61,12 @@ constexpr int FirstFrameRehearsals = 2;
 constexpr int WarmUpFrameCount = 5;
 extern const double WarmUpFractions[WarmUpFrameCount];
 std::vector<int32_t> WarmUpTimes(const mve_genericscene& scene);
+
+// Gives the frame a new size once the demo has started (ChooseFrameSize) and
+// makes the render targets anew at that size; the next frame starts afresh,
+// with no trail from before, as after a seek. False with the reason when the
+// size cannot be had; the frame then stays as it was.
+bool ResizeFrame(int width, int height, std::string& error);
 
 // Draws the scenes active at music time t into the frame.
 void RenderFrame(int32_t t);

@@ -89,8 +89,8 @@ void DrawSky()
   // before anything reads them, so the sky is filled only inside the band.
   glPushAttrib(GL_SCISSOR_BIT);
   glEnable(GL_SCISSOR_TEST);
-  glScissor(0, static_cast<GLint>(RoundEven(ScreenHeight / 8.0)), ScreenWidth,
-            static_cast<GLsizei>(RoundEven(6.0 * ScreenHeight / 8)));
+  glScissor(0, static_cast<GLint>(RoundEven(FrameHeight / 8.0)), FrameWidth,
+            static_cast<GLsizei>(RoundEven(6.0 * FrameHeight / 8)));
   glCallList(SkyModel.ListId);
   glPopAttrib();
   glEnable(GL_DEPTH_TEST);
@@ -99,8 +99,9 @@ void DrawSky()
 
 void BeginSceneFrame()
 {
-  const int w = ScreenWidth;
-  const int h = ScreenHeight;
+  // The letterbox band in frame pixels: (0, 60 k) to (640 k, 420 k).
+  const int w = FrameWidth;
+  const int h = FrameHeight;
   glViewport(0, static_cast<GLint>(RoundEven(h / 8.0)), w, static_cast<GLsizei>(RoundEven(6.0 * h / 8)));
   glClearColor(0.71f, 0.71f, 0.71f, 1);
   // Depth and stencil share a buffer; clearing both is the cheaper clear.

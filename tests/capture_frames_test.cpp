@@ -46,67 +46,54 @@ TEST(CaptureRate, FramesPerSecondOrStep)
   EXPECT_EQ(CaptureRate(40, 0).Seconds, 40);
 }
 
-// A 640 x 480 picture: the left half black, the right half white.
-std::vector<uint8_t> HalfWhite()
-{
-  std::vector<uint8_t> rgb(static_cast<size_t>(FrameWidth) * FrameHeight * 3, 0);
-  for (int y = 0; y < FrameHeight; ++y)
-    for (int x = FrameWidth / 2; x < FrameWidth; ++x)
-      for (int c = 0; c < 3; ++c)
-        rgb[(static_cast<size_t>(y) * FrameWidth + x) * 3 + c] = 255;
-  return rgb;
-}
-
 uint8_t Red(const std::vector<uint8_t>& rgb, int width, int x, int y)
 {
   return rgb[(static_cast<size_t>(y) * width + x) * 3];
 }
 
-TEST(ScaleFrameToFit, KeepsFourToThreeInsideBlackBars)
+// The frame drawn for an output size: the largest 4:3 that fits, its width a
+// multiple of 4, centred; too small an output has none.
+TEST(FrameToFit, LargestFourToThreeCentred)
 {
-  // Uniform grey scales to the same grey inside the picture, black outside.
-  const std::vector<uint8_t> grey(static_cast<size_t>(FrameWidth) * FrameHeight * 3, 130);
   struct TCase {
     int Width, Height;
-    int Left, Top, PictureWidth, PictureHeight;
+    TFrameFit Fit;
   };
   const TCase cases[] = {
-      {1440, 1080, 0, 0, 1440, 1080},  // exactly 4:3, no bars
-      {1920, 1080, 240, 0, 1440, 1080}, // wide: bars left and right
-      {640, 640, 0, 80, 640, 480},     // tall: bars above and below
-      {320, 240, 0, 0, 320, 240},      // shrinking
+      {640, 480, {640, 480, 0, 0}},
+      {1440, 1080, {1440, 1080, 0, 0}},
+      {1920, 1080, {1440, 1080, 240, 0}},  // wide: bars left and right
+      {640, 640, {640, 480, 0, 80}},       // tall: bars above and below
+      {1000, 700, {932, 699, 34, 0}},      // 933 x 700 is not 4:3: the next width down
+      {3840, 2160, {2880, 2160, 480, 0}},  // the largest frame, bars all round
+      {4000, 4000, {2880, 2160, 560, 920}},
+      {320, 240, {320, 240, 0, 0}},
+      {319, 240, {0, 0, 159, 120}},        // no frame fits
   };
   for (const TCase& c : cases) {
-    const std::vector<uint8_t> out = ScaleFrameToFit(grey, FrameWidth, FrameHeight, c.Width, c.Height);
-    ASSERT_EQ(out.size(), static_cast<size_t>(c.Width) * c.Height * 3);
+    const TFrameFit fit = FrameToFit(c.Width, c.Height);
     SCOPED_TRACE(std::to_string(c.Width) + "x" + std::to_string(c.Height));
-    const int right = c.Left + c.PictureWidth - 1;
-    const int bottom = c.Top + c.PictureHeight - 1;
-    for (auto [x, y] : {std::pair{c.Left, c.Top}, {right, bottom}, {c.Left + c.PictureWidth / 2, c.Top + 7}})
-      EXPECT_EQ(Red(out, c.Width, x, y), 130) << x << "," << y;
-    if (c.Left > 0) {
-      EXPECT_EQ(Red(out, c.Width, c.Left - 1, c.Top), 0);
-      EXPECT_EQ(Red(out, c.Width, right + 1, c.Top), 0);
-    }
-    if (c.Top > 0) {
-      EXPECT_EQ(Red(out, c.Width, c.Left, c.Top - 1), 0);
-      EXPECT_EQ(Red(out, c.Width, c.Left, bottom + 1), 0);
-    }
+    EXPECT_EQ(fit.FrameWidth, c.Fit.FrameWidth);
+    EXPECT_EQ(fit.FrameHeight, c.Fit.FrameHeight);
+    EXPECT_EQ(fit.Left, c.Fit.Left);
+    EXPECT_EQ(fit.Top, c.Fit.Top);
   }
 }
 
-TEST(ScaleFrameToFit, SameSizeKeepsEveryByteAndEdgesStayInPlace)
+TEST(PadFrame, PictureInsideBlackBars)
 {
-  const std::vector<uint8_t> picture = HalfWhite();
-  EXPECT_EQ(ScaleFrameToFit(picture, FrameWidth, FrameHeight, FrameWidth, FrameHeight), picture);
-
-  // Twice the size: the edge between columns 319 and 320 moves to 639/640,
-  // sharp a few pixels away from it (Lanczos rings only next to the edge).
-  const std::vector<uint8_t> doubled = ScaleFrameToFit(picture, FrameWidth, FrameHeight, 1280, 960);
-  EXPECT_EQ(Red(doubled, 1280, 630, 500), 0);
-  EXPECT_LT(Red(doubled, 1280, 639, 500), 128);
-  EXPECT_GT(Red(doubled, 1280, 640, 500), 128);
-  EXPECT_EQ(Red(doubled, 1280, 650, 500), 255);
+  const TFrameFit fit = FrameToFit(8, 4);  // too small for a frame: a hand-made fit instead
+  EXPECT_EQ(fit.FrameWidth, 0);
+  const TFrameFit pillars = {4, 3, 2, 1};
+  const std::vector<uint8_t> grey(4 * 3 * 3, 130);
+  const std::vector<uint8_t> out = PadFrame(grey, pillars, 8, 5);
+  ASSERT_EQ(out.size(), 8u * 5 * 3);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 8; ++x) {
+      const bool inside = x >= 2 && x < 6 && y >= 1 && y < 4;
+      EXPECT_EQ(Red(out, 8, x, y), inside ? 130 : 0) << x << "," << y;
+    }
+  EXPECT_EQ(PadFrame(grey, {4, 3, 0, 0}, 4, 3), grey);
 }
 
 }  // namespace

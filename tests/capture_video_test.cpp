@@ -10,7 +10,7 @@ namespace {
 
 TVideoSpec Spec(const std::string& path)
 {
-  return {path, "/content/data/soundtrack.ogg", 640, 480, 640, 480, {25, 1}, 1000, 50};
+  return {path, "/content/data/soundtrack.ogg", 640, 480, {25, 1}, 1000, 50};
 }
 
 // The value that follows flag in args, or "" when flag is not there.

@@ -33,12 +33,12 @@ uint8_t& At(TBlurBuffer& b, int row, int x, int c)
 TEST(BlurPasses, WeightZeroKeepsAndFullWeightFloodsWithTheBottomLeftPixel)
 {
   TBlurBuffer unchanged = Pattern();
-  BlurPasses(unchanged.data(), 0);
+  BlurPasses(unchanged.data(), BlurSize, 0);
   EXPECT_EQ(unchanged, Pattern());
 
   TBlurBuffer flooded = Pattern();
   const uint8_t corner[3] = {flooded[0], flooded[1], flooded[2]};
-  BlurPasses(flooded.data(), 256);
+  BlurPasses(flooded.data(), BlurSize, 256);
   for (int row = 0; row < BlurSize; ++row)
     for (int x = 0; x < BlurSize; ++x)
       for (int c = 0; c < 3; ++c)
@@ -51,7 +51,7 @@ TEST(BlurPasses, SpreadsOneBrightPixelByHand)
   // it goes, (128 * previous + 128 * own) >> 8.
   TBlurBuffer b(BlurSize * BlurRowBytes, 0);
   At(b, 0, 0, 0) = 200;
-  BlurPasses(b.data(), 128);
+  BlurPasses(b.data(), BlurSize, 128);
   // Up, column 0: 200, 100, 50, 25, 12, 6, 3, 1, 0.
   // Down from row 7: 0, 1, 3, 7, 16, 33, 66, 133 (row 0).
   // Right along row 0: 133, 66, 33, 16, 8, 4, 2, 1, 0.

@@ -1,5 +1,7 @@
 #include "scene_rows.h"
 
+#include "engine/effects.h"
+
 #include "scenes/passes.h"
 #include "scenes/plans.h"
 #include "scenes/scenes.h"
@@ -241,10 +243,10 @@ std::vector<uint8_t> RenderAfresh(int32_t t, uint32_t font)
 {
   const uint32_t realFont = FontTexture;
   FontTexture = font;
-  ClearRenderTarget(ScreenCopyA, 1024, 512);
-  ClearRenderTarget(ScreenCopyB, 1024, 512);
-  ClearRenderTarget(GlowTexture, 256, 256);
-  ClearRenderTarget(BlurTexture, 128, 128);
+  ClearRenderTarget(ScreenCopyA, ScreenCopyWidth(), ScreenCopyHeight());
+  ClearRenderTarget(ScreenCopyB, ScreenCopyWidth(), ScreenCopyHeight());
+  ClearRenderTarget(GlowTexture, GlowCornerPixels(), GlowCornerPixels());
+  ClearRenderTarget(BlurTexture, BlurCornerPixels(), BlurCornerPixels());
   FrameStep = 20;
   FrameElapsed = 10 * FrameStep;
   const uint32_t seed = RandomSeed;

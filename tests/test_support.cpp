@@ -69,7 +69,7 @@ bool UseStartedDemo(std::string& error)
     else if (::chdir(content) != 0)
       reason = std::string("cannot enter ") + content;
     else
-      ok = StartHeadlessDemo(".", [] {}, reason);
+      ok = StartHeadlessDemo(".", BaseFrameWidth, BaseFrameHeight, [] {}, reason);
   }
   error = reason;
   return ok;

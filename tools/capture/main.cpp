@@ -53,8 +53,8 @@ const char* const Usage =
     "       mvrk_capture --list-scenes\n"
     "Renders the demo headless at music times from, from + step, ... up to to\n"
     "(at most 223999), or with --fps N frame k at round(from + k * 1000 / N) ms\n"
-    "and a video of N frames a second. --size scales the frames and the video\n"
-    "(Lanczos) to fit WxH, 4:3 kept, black bars where the ratio differs.\n"
+    "and a video of N frames a second. --size WxH draws the frame natively at\n"
+    "the largest 4:3 size that fits (320x240 to 2880x2160), black bars around.\n"
     "Ctrl-C or SIGTERM stops after the current frame, closes the video with its\n"
     "sound cut to the frames and ends with status 130 or 143.\n"
     "--list-scenes prints each scene's name, start and end (ms) as the demo\n"
@@ -154,6 +154,8 @@ TOptions ParseOptions(int argc, char** argv)
                 value + "\"");
     else if (flag == "--size" && !ParseSize(value, options.Width, options.Height))
       FailUsage(std::string("--size takes WIDTHxHEIGHT, each 16 to 8192, not \"") + value + "\"");
+    else if (flag == "--size" && FrameToFit(options.Width, options.Height).FrameWidth == 0)
+      FailUsage(std::string("--size ") + value + " is too small for the smallest frame, 320x240");
     if (time && !ParseTime(value, *time))
       FailUsage(flag + " takes a whole number of milliseconds, not \"" + value + "\"");
   }
@@ -178,14 +180,15 @@ void SavePng(const std::string& path, const std::vector<uint8_t>& rgb, int width
     Fail(path + ": " + error);
 }
 
-// A frame as PNG, scaled to the --size asked for.
+// The frame as the --size asked for: drawn at its fit, black bars around.
+std::vector<uint8_t> OutputFrame(const TOptions& options, const std::vector<uint8_t>& rgb)
+{
+  return PadFrame(rgb, FrameToFit(options.Width, options.Height), options.Width, options.Height);
+}
+
 void SaveFrame(const TOptions& options, const std::string& path, const std::vector<uint8_t>& rgb)
 {
-  if (options.Width == FrameWidth && options.Height == FrameHeight)
-    SavePng(path, rgb, FrameWidth, FrameHeight);
-  else
-    SavePng(path, ScaleFrameToFit(rgb, FrameWidth, FrameHeight, options.Width, options.Height),
-            options.Width, options.Height);
+  SavePng(path, OutputFrame(options, rgb), options.Width, options.Height);
 }
 
 // The signal that asked the capture to stop (SIGINT or SIGTERM), 0 while none
@@ -264,7 +267,8 @@ int main(int argc, char** argv)
   CatchStopSignals();
   const auto started = std::chrono::steady_clock::now();
   std::vector<uint8_t> frame;
-  const bool startedUp = StartHeadlessDemo(options.Data, [&] {
+  const TFrameFit fit = FrameToFit(options.Width, options.Height);
+  const bool startedUp = StartHeadlessDemo(options.Data, fit.FrameWidth, fit.FrameHeight, [&] {
     if (options.Startup.empty())
       return;
     ReadFramePixels(frame);
@@ -283,13 +287,12 @@ int main(int argc, char** argv)
     StopBeforeFrames(StopSignal);
   TVideoEncoder video;
   if (!options.Video.empty()) {
-    const TVideoSpec spec = {options.Video, soundtrack, FrameWidth, FrameHeight, options.Width,
-                             options.Height, CaptureRate(options.Step, options.Fps), options.From,
+    const TVideoSpec spec = {options.Video, soundtrack, options.Width, options.Height, CaptureRate(options.Step, options.Fps), options.From,
                              total};
     if (!video.Start(spec, error))
       Fail(options.Video + ": " + error);
   }
-  TContactSheet sheet(FrameWidth, FrameHeight, 4, 6);
+  TContactSheet sheet(options.Width, options.Height, 4, 6);
   int64_t done = 0;
   const auto framesStarted = std::chrono::steady_clock::now();
   auto lastReport = framesStarted;
@@ -310,17 +313,18 @@ int main(int argc, char** argv)
                                               : options.Step;
     RenderHeadlessFrame(time, step);
     ReadFramePixels(frame);
+    const std::vector<uint8_t> output = OutputFrame(options, frame);
     if (!options.Frames.empty()) {
       char name[32];
       std::snprintf(name, sizeof name, "/%06d.png", time);
-      SaveFrame(options, options.Frames + name, frame);
+      SavePng(options.Frames + name, output, options.Width, options.Height);
     }
-    if (!options.Video.empty() && !video.Write(frame)) {
+    if (!options.Video.empty() && !video.Write(output)) {
       video.Finish(error);
       Fail(error);
     }
     if (!options.Sheet.empty())
-      sheet.Add(frame, time);
+      sheet.Add(output, time);
     ++done;
     if (std::chrono::steady_clock::now() - lastReport > std::chrono::seconds(5) || done == total)
       report(time);

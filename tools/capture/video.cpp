@@ -1,6 +1,5 @@
 #include "video.h"
 
-#include "engine/framebuffer.h"
 #include "engine/savefile.h"
 
 #include <fcntl.h>
@@ -77,21 +76,13 @@ std::vector<std::string> VideoArguments(const TVideoSpec& spec, const std::strin
   std::vector<std::string> args = {
       program, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
       "-f", "rawvideo", "-pix_fmt", "rgb24",
-      "-s", std::to_string(spec.FrameWidth) + "x" + std::to_string(spec.FrameHeight),
+      "-s", std::to_string(spec.Width) + "x" + std::to_string(spec.Height),
       "-r", std::to_string(spec.Rate.Frames) + "/" + std::to_string(spec.Rate.Seconds),
       "-i", "pipe:0",
       "-ss", Format("%.3f", spec.From / 1000.0), "-i", "file:" + spec.Soundtrack,
       "-map", "0:v", "-map", "1:a",
       // The sound ends with the last frame, also when the capture stops early.
       "-t", Format("%.3f", static_cast<double>(spec.FrameCount) / rate), "-shortest"};
-  if (spec.Width != spec.FrameWidth || spec.Height != spec.FrameHeight) {
-    const TFitRect fit = FitFrameToWindow(spec.Width, spec.Height);
-    char filter[160];
-    std::snprintf(filter, sizeof filter, "scale=%d:%d:flags=lanczos,pad=%d:%d:%d:%d:black",
-                  fit.width, fit.height, spec.Width, spec.Height, fit.x,
-                  spec.Height - fit.y - fit.height);
-    args.insert(args.end(), {"-vf", filter});
-  }
   // A key frame every two seconds bounds what a kill can take from the end.
   const int keyInterval = rate * 2 < 1 ? 1 : static_cast<int>(rate * 2 + 0.5);
   args.insert(args.end(), {"-c:v", "libx264", "-preset", "veryfast", "-crf", "20", "-pix_fmt",

@@ -20,8 +20,7 @@
 struct TVideoSpec {
   std::string Path;        // the video, as the user named it
   std::string Soundtrack;  // the Ogg Vorbis file the sound is taken from
-  int FrameWidth, FrameHeight;   // of the raw frames written, RGB
-  int Width, Height;             // of the video; the frame is scaled to fit, 4:3 kept
+  int Width, Height;       // of the video and of the raw RGB frames written
   TCaptureRate Rate;
   int32_t From;            // ms of music of the first frame
   int64_t FrameCount;      // frames the capture means to write
@@ -43,7 +42,7 @@ public:
 
   // Starts ffmpeg; false with the reason when it cannot be started.
   bool Start(const TVideoSpec& spec, std::string& error);
-  // One frame of FrameWidth x FrameHeight RGB, top row first. False when
+  // One frame of Width x Height RGB, top row first. False when
   // ffmpeg no longer takes frames; Finish then tells why.
   bool Write(const std::vector<uint8_t>& rgb);
   // Ends the input and waits for ffmpeg to close the file. False with
