@@ -10,6 +10,7 @@
 //   --json FILE         the same figures for tools
 //   --size WxH          the frame drawn natively at that 4:3 size (default
 //                       640x480)
+//   --msaa N            the frame drawn with N samples (2, 4 or 8)
 // Usage: mvrk_bench CONTENT_DIR [options]
 #include "bench/benchstats.h"
 #include "engine/framebuffer.h"
@@ -43,15 +44,16 @@ struct TOptions {
   std::string Json;
   int Width = BaseFrameWidth;
   int Height = BaseFrameHeight;
+  int Samples = 1;
 };
 
 const char* const Usage =
     "usage: mvrk_bench CONTENT_DIR [--from MS] [--to MS] [--steps] [--cuts] [--json FILE]\n"
-    "                  [--size WxH]\n"
+    "                  [--size WxH] [--msaa N]\n"
     "Plays the timeline (or from..to) headless at the live pace and reports the\n"
     "frame times per scene; --steps times each step of the frame, --cuts the\n"
     "frames after each cut, --json writes the figures to FILE, --size draws the\n"
-    "frame at WxH (4:3, 320x240 to 2880x2160).\n";
+    "frame at WxH (4:3, 320x240 to 2880x2160), --msaa with N samples.\n";
 
 [[noreturn]] void Fail(const std::string& message)
 {
@@ -91,9 +93,13 @@ TOptions ParseOptions(int argc, char** argv)
       options.Steps = true;
     else if (arg == "--cuts")
       options.Cuts = true;
-    else if ((arg == "--from" || arg == "--to" || arg == "--json" || arg == "--size") &&
-             i + 1 < argc) {
+    else if ((arg == "--from" || arg == "--to" || arg == "--json" || arg == "--size" ||
+              arg == "--msaa") && i + 1 < argc) {
       const char* value = argv[++i];
+      if (arg == "--msaa" && !ParseWholeNumber(value, 8, options.Samples))
+        Fail(std::string("--msaa takes 2, 4 or 8 samples, not \"") + value + "\"");
+      else if (arg == "--msaa")
+        continue;
       if (arg == "--size")
         ParseFrameSize(value, options.Width, options.Height);
       else if (arg == "--from")
@@ -142,13 +148,14 @@ int main(int argc, char** argv)
   TOptions options = ParseOptions(argc, argv);
   auto started = std::chrono::steady_clock::now();
   std::string error;
-  if (!StartHeadlessDemo(options.Content, options.Width, options.Height, [] {}, error)) {
+  if (!StartHeadlessDemo(options.Content, options.Width, options.Height, options.Samples, [] {}, error)) {
     std::fprintf(stderr, "mvrk_bench: %s\n", error.c_str());
     return 1;
   }
   glFinish();
   const double startupMs = Since(started);
-  std::printf("frame %dx%d\n", FrameWidth, FrameHeight);
+  std::printf("frame %dx%d, %d sample%s\n", FrameWidth, FrameHeight, FrameSampleCount(),
+              FrameSampleCount() == 1 ? "" : "s");
   std::printf("start-up (InitDemo): %.3f s\n", startupMs / 1000);
 
   // Every frame at the live pace; per scene, the step times summed.

@@ -105,7 +105,9 @@ void CaptureScreen()
 {
   Begin2D();
   glBindTexture(GL_TEXTURE_2D, CurrentScreenCopy());
+  BeginFrameRead();
   glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, FrameWidth, FrameHeight);
+  EndFrameRead();
   End2D();
 }
 
@@ -124,7 +126,9 @@ void CaptureGlowCorner()
   Begin2D();
   glBindTexture(GL_TEXTURE_2D, GlowTexture);
   const int corner = GlowCornerPixels();
+  BeginFrameRead();
   glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, FrameHeight - corner, corner, corner);
+  EndFrameRead();
   End2D();
 }
 
@@ -176,7 +180,9 @@ void BlurCorner(int weight)
   const int side = BlurCornerPixels();
   BlurBuffer.resize(static_cast<size_t>(side) * side * 3);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  BeginFrameRead();
   glReadPixels(0, FrameHeight - side, side, side, GL_RGB, GL_UNSIGNED_BYTE, BlurBuffer.data());
+  EndFrameRead();
   BlurPasses(BlurBuffer.data(), side, ScaledBlurWeight(weight, FrameScale()));
   glBindTexture(GL_TEXTURE_2D, BlurTexture);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);

@@ -39,6 +39,29 @@ bool CheckFrameSize(int width, int height, std::string& error);
 // the size left as it was.
 bool ChooseFrameSize(int width, int height, std::string& error);
 
+// The frame drawn for an output (a window, a video) of width x height
+// pixels: the largest 4:3 frame that fits (its width a multiple of 4, at most
+// 2880 x 2160), centred, the rest black bars. FrameWidth 0 when not even a
+// 320 x 240 frame fits.
+struct TFrameFit {
+  int FrameWidth, FrameHeight;
+  int Left, Top;  // of the frame in the output, pixels from the top-left
+};
+TFrameFit FrameToFit(int width, int height);
+
+// Multisampling: 1 (none, the default), or 2, 4 or 8 samples where the
+// driver offers them; false with a reason naming the counts it offers
+// otherwise. Once the frame buffer exists its storage is made anew. With
+// samples, every read of the frame (the effects' copies and read-back, the
+// capture's, the window's presentation) resolves it first, between
+// BeginFrameRead and EndFrameRead.
+bool ChooseFrameSamples(int samples, std::string& error);
+int FrameSampleCount();
+// Binds the frame's pixels for reading (resolved when multisampled); the frame
+// stays bound for drawing. EndFrameRead binds the frame for both again.
+void BeginFrameRead();
+void EndFrameRead();
+
 // Creates the frame's colour (RGB, no alpha), 24-bit depth and 8-bit stencil
 // storage and binds it. Depth and stencil share one buffer: clear them
 // together, since clearing one alone has to keep the other.
@@ -54,7 +77,8 @@ void RestoreFrameContents();
 void ReadFramePixels(std::vector<uint8_t>& rgb);
 
 // Draws the frame into the window's default framebuffer of the given size,
-// scaled to fit with its aspect kept, centred, black around; then binds the
+// pixel for pixel when it was drawn at the window's fit (FrameToFit), else
+// scaled to fit with its aspect kept; centred, black around; then binds the
 // frame again. The caller swaps buffers.
 void BlitFrameToWindow(int windowWidth, int windowHeight);
 

@@ -29,7 +29,7 @@ bool UseContentDirectory(const std::string& contentDir, std::string& error)
   return true;
 }
 
-bool StartHeadlessDemo(const std::string& contentDir, int width, int height,
+bool StartHeadlessDemo(const std::string& contentDir, int width, int height, int samples,
                        const std::function<void()>& present, std::string& error)
 {
   if (!UseContentDirectory(contentDir, error))
@@ -40,7 +40,7 @@ bool StartHeadlessDemo(const std::string& contentDir, int width, int height,
     error = "no headless GL context: " + error;
     return false;
   }
-  if (!ChooseFrameSize(width, height, error))
+  if (!ChooseFrameSize(width, height, error) || !ChooseFrameSamples(samples, error))
     return false;
   SetupViewport(FrameWidth, FrameHeight);
   // Nothing plays: the callers name each frame's time themselves.

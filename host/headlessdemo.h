@@ -16,10 +16,11 @@ bool UseContentDirectory(const std::string& contentDir, std::string& error);
 // UseContentDirectory, then masks floating-point exceptions, keeps freed
 // memory in the process (KeepFreedMemory), makes the headless GL context
 // current, gives the frame its size (width x height pixels, 4:3;
-// ChooseFrameSize), sets the frame's viewport and runs InitDemo; present is called once
+// ChooseFrameSize) and its samples (1 for none; ChooseFrameSamples), sets the
+// frame's viewport and runs InitDemo; present is called once
 // the "PRERENDERING..." screen is drawn. Returns false with a reason when a
 // step fails. Call it once per process.
-bool StartHeadlessDemo(const std::string& contentDir, int width, int height,
+bool StartHeadlessDemo(const std::string& contentDir, int width, int height, int samples,
                        const std::function<void()>& present, std::string& error);
 
 // Renders the frame at music time t as the live loop would with a clock that

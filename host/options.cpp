@@ -4,6 +4,8 @@
 #include "host/controls.h"
 #include "scenes/intervals.h"
 
+#include <cstring>
+
 
 TDemoCommand ParseDemoOptions(int argc, const char* const* argv, TDemoOptions& options,
                               std::string& error)
@@ -17,6 +19,26 @@ TDemoCommand ParseDemoOptions(int argc, const char* const* argv, TDemoOptions& o
     const std::string flag = argv[i];
     if (flag == "--window") {
       options.Windowed = true;
+    } else if (flag == "--desktop") {
+      options.Desktop = true;
+    } else if (flag == "--size" || flag == "--msaa") {
+      if (i + 1 >= argc) {
+        error = flag + " needs a value";
+        return TDemoCommand::Bad;
+      }
+      const char* value = argv[++i];
+      const char* x = std::strchr(value, 'x');
+      if (flag == "--msaa" && (!ParseWholeNumber(value, 8, options.Samples) ||
+                               (options.Samples != 2 && options.Samples != 4 && options.Samples != 8))) {
+        error = std::string("--msaa takes 2, 4 or 8 samples, not \"") + value + "\"";
+        return TDemoCommand::Bad;
+      }
+      if (flag == "--size" && (!x || !ParseWholeNumber(value, 8192, options.Width, 'x') ||
+                               !ParseWholeNumber(x + 1, 8192, options.Height) ||
+                               options.Width < 320 || options.Height < 240)) {
+        error = std::string("--size takes WIDTHxHEIGHT, at least 320x240, not \"") + value + "\"";
+        return TDemoCommand::Bad;
+      }
     } else if (flag == "--from") {
       if (i + 1 >= argc) {
         error = "--from needs a value";
@@ -33,16 +55,32 @@ TDemoCommand ParseDemoOptions(int argc, const char* const* argv, TDemoOptions& o
       return TDemoCommand::Bad;
     }
   }
+  if (options.Width && !options.Windowed) {
+    error = "--size sets the window's size: give --window too";
+    return TDemoCommand::Bad;
+  }
+  if (options.Desktop && options.Windowed) {
+    error = "give --window or --desktop, not both";
+    return TDemoCommand::Bad;
+  }
   return TDemoCommand::Run;
 }
 
 std::string DemoUsage()
 {
   std::string usage =
-      "usage: mvrk_dms [--window] [--from MS]\n"
-      "Plays the demo, full screen, from the start of the music; run it in the\n"
-      "content directory.\n"
-      "  --window    a resizable window instead of full screen, without asking\n"
+      "usage: mvrk_dms [--window [--size WxH] | --desktop] [--msaa N] [--from MS]\n"
+      "Plays the demo, full screen at 640 x 480, from the start of the music; run\n"
+      "it in the content directory.\n"
+      "  --window    a resizable window instead of full screen, without asking; the\n"
+      "              frame is drawn natively at the largest 4:3 size in the window\n"
+      "              and follows it as it is resized\n"
+      "  --size WxH  with --window: the window's client size (default 640x480)\n"
+      "  --desktop   full screen at the desktop's resolution, without changing the\n"
+      "              display mode; the frame native at the largest 4:3 size, black\n"
+      "              pillars or bars around\n"
+      "  --msaa N    draw the frame with N samples a pixel (2, 4 or 8, as the\n"
+      "              driver offers)\n"
       "  --from MS   start the music and the scenes at MS milliseconds (0 to " +
       std::to_string(LastFrameTime) +
       ")\n"

@@ -33,6 +33,46 @@ bool OverlayShown = false;
 std::vector<std::string> Report;  // the last reload's or failed save's lines on the overlay
 TPresentedFrameRate FrameRate;
 
+// "frame 1440x1080, 4 samples" for the overlay.
+std::string FrameDescription()
+{
+  const int samples = FrameSampleCount();
+  return "frame " + std::to_string(FrameWidth) + "x" + std::to_string(FrameHeight) + ", " +
+         (samples == 1 ? std::string("no multisampling") : std::to_string(samples) + " samples");
+}
+
+// Outside the full-screen 640 x 480 mode, the frame is drawn natively at the
+// largest 4:3 size in the window; a window too small for a 320 x 240 frame
+// shows the frame it has, shrunk. The frame's size for the window now, or
+// {0, 0} when it keeps its size.
+TFrameFit FrameForWindow()
+{
+  if (FullScreen || !WindowHandle)
+    return {};
+  int width = 0;
+  int height = 0;
+  SDL_GL_GetDrawableSize(WindowHandle, &width, &height);
+  const TFrameFit fit = FrameToFit(width, height);
+  if (fit.FrameWidth == FrameWidth && fit.FrameHeight == FrameHeight)
+    return {};
+  return fit;
+}
+
+// A window that changed size while playing: the frame and its render targets
+// are made anew, and the trail starts afresh.
+void FollowWindowSize()
+{
+  const TFrameFit fit = FrameForWindow();
+  std::string error;
+  if (fit.FrameWidth == 0)
+    return;
+  if (ResizeFrame(fit.FrameWidth, fit.FrameHeight, error))
+    std::fprintf(stderr, "mvrk_dms: %s\n", FrameDescription().c_str());
+  else
+    std::fprintf(stderr, "mvrk_dms: the frame stays %dx%d: %s\n", FrameWidth, FrameHeight,
+                 error.c_str());
+}
+
 void PresentFrame()
 {
   int width = 0;
@@ -40,8 +80,10 @@ void PresentFrame()
   SDL_GL_GetDrawableSize(WindowHandle, &width, &height);
   BlitFrameToWindow(width, height);
   if (OverlayShown) {
+    std::vector<std::string> notes = {FrameDescription()};
+    notes.insert(notes.end(), Report.begin(), Report.end());
     const TOverlayInfo info = {MusicTime,   MusicClock.Paused(), FrameRate.FrameMs(),
-                               FrameRate.FramesPerSecond(), Camera.Eye, Report};
+                               FrameRate.FramesPerSecond(), Camera.Eye, notes};
     DrawOverlay(OverlayLines(info), width, height);
   }
   SDL_GL_SwapWindow(WindowHandle);
@@ -166,6 +208,8 @@ void HandleEvent(const SDL_Event& event, bool& quit)
     case SDL_WINDOWEVENT:
       if (event.window.event == SDL_WINDOWEVENT_CLOSE)
         quit = true;
+      else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+        FollowWindowSize();
       break;
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
@@ -193,9 +237,9 @@ void HandleEvent(const SDL_Event& event, bool& quit)
 }  // namespace
 
 bool CreateDemoWindow(const std::string& title, int width, int height, int bits, bool fullScreen,
-                      bool resizable, int32_t startTime)
+                      bool resizable, bool desktop, int samples, int32_t startTime)
 {
-  FullScreen = fullScreen;
+  FullScreen = fullScreen && !desktop;
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     ReportFailure("Failed To Register The Window Class.", SDL_GetError(), TMessageIcon::Error);
@@ -240,8 +284,19 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
 
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
-  if (FullScreen)
+  if (FullScreen) {
     flags |= SDL_WINDOW_FULLSCREEN;
+  } else if (desktop) {
+    // Made at the desktop's size from the start, so that the window covers
+    // the screen also where no window manager carries out the full-screen
+    // request.
+    flags |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_BORDERLESS;
+    SDL_DisplayMode shown;
+    if (SDL_GetDesktopDisplayMode(0, &shown) == 0) {
+      width = shown.w;
+      height = shown.h;
+    }
+  }
   else if (resizable)
     flags |= SDL_WINDOW_RESIZABLE;
   WindowHandle = SDL_CreateWindow(title.c_str(), 0, 0, width, height, flags);
@@ -258,8 +313,9 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
   if (FullScreen) {
     SDL_DisplayMode mode = {SDL_PIXELFORMAT_RGB888, width, height, 0, nullptr};
     SDL_SetWindowDisplayMode(WindowHandle, &mode);
-    SDL_ShowCursor(SDL_DISABLE);
   }
+  if (FullScreen || desktop)
+    SDL_ShowCursor(SDL_DISABLE);
 
   RenderContext = SDL_GL_CreateContext(WindowHandle);
   if (!RenderContext) {
@@ -280,20 +336,33 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
     ReportFailure("Cant't create a GL rendering context.", error, TMessageIcon::Warning);
     return false;
   }
+  if (!ChooseFrameSamples(samples, error)) {
+    DestroyDemoWindow();
+    ReportFailure(("mvrk_dms: " + error).c_str(), "", TMessageIcon::Error);
+    return false;
+  }
   // The music clock paces the frames; waiting for the display would only add jitter.
   SDL_GL_SetSwapInterval(0);
 
   SDL_ShowWindow(WindowHandle);
   SDL_RaiseWindow(WindowHandle);
-  SetupViewport(width, height);
+  const TFrameFit fit = FrameForWindow();
+  if (fit.FrameWidth > 0 && !ChooseFrameSize(fit.FrameWidth, fit.FrameHeight, error)) {
+    DestroyDemoWindow();
+    ReportFailure(("mvrk_dms: " + error).c_str(), "", TMessageIcon::Error);
+    return false;
+  }
+  std::fprintf(stderr, "mvrk_dms: %s\n", FrameDescription().c_str());
+  SetupViewport(FrameWidth, FrameHeight);
   InitDemo(MusicClock, PresentFrame, startTime);
   return true;
 }
 
 void DestroyDemoWindow()
 {
-  if (FullScreen && WindowHandle) {
-    SDL_SetWindowFullscreen(WindowHandle, 0);
+  if (WindowHandle) {
+    if (FullScreen)
+      SDL_SetWindowFullscreen(WindowHandle, 0);
     SDL_ShowCursor(SDL_ENABLE);
   }
   if (RenderContext) {
@@ -314,8 +383,11 @@ void DestroyDemoWindow()
 
 bool RunDemo(const TDemoOptions& options)
 {
-  FullScreen = !options.Windowed;
-  if (!CreateDemoWindow("mvrk_dms", 640, 480, 32, FullScreen, options.Windowed, options.From))
+  FullScreen = !options.Windowed && !options.Desktop;
+  const int width = options.Width ? options.Width : 640;
+  const int height = options.Height ? options.Height : 480;
+  if (!CreateDemoWindow("mvrk_dms", width, height, 32, FullScreen, options.Windowed,
+                        options.Desktop, options.Samples, options.From))
     return false;
   bool quit = false;
   while (!quit) {

@@ -17,8 +17,12 @@
 // (host/lostdisplay.h).
 bool RunDemo(const TDemoOptions& options);
 
-// A resizable window scales the frame to fit; the music and the scenes start
-// at startTime ms.
+// The 640 x 480 full-screen mode (fullScreen), a desktop-sized full-screen
+// window without a mode change (desktop) or a window of width x height
+// (resizable); outside the full-screen mode the frame is drawn natively at the
+// largest 4:3 size that fits and follows the window's size. samples: the
+// frame's multisampling, 1 for none. The music and the scenes start at
+// startTime ms.
 bool CreateDemoWindow(const std::string& title, int width, int height, int bits, bool fullScreen,
-                      bool resizable, int32_t startTime);
+                      bool resizable, bool desktop, int samples, int32_t startTime);
 void DestroyDemoWindow();

@@ -101,3 +101,32 @@ TEST(FrameBuffer, PlaceholderSceneClearsToItsProgress)
     EXPECT_NEAR(PixelAt(ReadFrame(), 320, 240).g, c.grey, 1) << c.t;
   }
 }
+
+// The frame drawn for an output size: the largest 4:3 that fits, its width a
+// multiple of 4, centred; too small an output has none.
+TEST(FrameToFit, LargestFourToThreeCentred)
+{
+  struct TCase {
+    int Width, Height;
+    TFrameFit Fit;
+  };
+  const TCase cases[] = {
+      {640, 480, {640, 480, 0, 0}},
+      {1440, 1080, {1440, 1080, 0, 0}},
+      {1920, 1080, {1440, 1080, 240, 0}},  // wide: bars left and right
+      {640, 640, {640, 480, 0, 80}},       // tall: bars above and below
+      {1000, 700, {932, 699, 34, 0}},      // 933 x 700 is not 4:3: the next width down
+      {3840, 2160, {2880, 2160, 480, 0}},  // the largest frame, bars all round
+      {4000, 4000, {2880, 2160, 560, 920}},
+      {320, 240, {320, 240, 0, 0}},
+      {319, 240, {0, 0, 159, 120}},        // no frame fits
+  };
+  for (const TCase& c : cases) {
+    const TFrameFit fit = FrameToFit(c.Width, c.Height);
+    SCOPED_TRACE(std::to_string(c.Width) + "x" + std::to_string(c.Height));
+    EXPECT_EQ(fit.FrameWidth, c.Fit.FrameWidth);
+    EXPECT_EQ(fit.FrameHeight, c.Fit.FrameHeight);
+    EXPECT_EQ(fit.Left, c.Fit.Left);
+    EXPECT_EQ(fit.Top, c.Fit.Top);
+  }
+}

@@ -69,7 +69,7 @@ bool UseStartedDemo(std::string& error)
     else if (::chdir(content) != 0)
       reason = std::string("cannot enter ") + content;
     else
-      ok = StartHeadlessDemo(".", BaseFrameWidth, BaseFrameHeight, [] {}, reason);
+      ok = StartHeadlessDemo(".", BaseFrameWidth, BaseFrameHeight, 1, [] {}, reason);
   }
   error = reason;
   return ok;

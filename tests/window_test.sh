@@ -25,10 +25,14 @@
 #   is held on a camera path that is a pipe until the key is in);
 # - the X server killed under the demo, full screen and in a window: the demo
 #   ends within 5 s with status 1, naming the display;
+# - --desktop on a 1920 x 1080 screen: the frame native at 1440 x 1080 between
+#   black pillars 240 pixels wide; --window --size 1024x768: a window of that
+#   client size with the frame native in it, and native at 800 x 600 after a
+#   resize;
 # - --help prints the usage on standard output with status 0; a bad argument
 #   prints it on standard error with status 2, before any window opens.
 # With MVRK_OVERLAY_SHOT set to a file name, the workflow's grab with the
-# overlay is kept there as a PNG.
+# overlay is kept there as a PNG; MVRK_DESKTOP_SHOT keeps the --desktop grab.
 set -uo pipefail
 BUILD=$(cd "$1" && pwd)
 
@@ -66,6 +70,8 @@ fi
 DEMO_ARGS=()
 [ "$HOW" = workflow ] && DEMO_ARGS=(--window --from 200000)
 [ "$HOW" = lostwindow ] && DEMO_ARGS=(--window)
+[ "$HOW" = desktop ] && DEMO_ARGS=(--desktop --from 147000)
+[ "$HOW" = sized ] && DEMO_ARGS=(--window --size 1024x768 --from 147000)
 # Loading waits on a camera path that is a pipe until the case feeds it, so
 # that a key pressed meanwhile is sure to come during the loading screen.
 if [ "$HOW" = taploading ]; then
@@ -212,6 +218,47 @@ case "$HOW" in
     echo "$HOW: a quick Escape during loading ended the demo once loaded, status $status"
     [ $status -eq 0 ] || fail "ended with status $status"
     exit 0
+    ;;
+  desktop)
+    # Full screen at the desktop's 1920 x 1080 without a mode change: the
+    # frame native at 1440 x 1080, black pillars 240 pixels wide beside it.
+    wid=$(wait_window mvrk_dms) || fail "no window titled mvrk_dms appeared"
+    wait_playing
+    grep -q "frame 1440x1080" demo.log || fail "the frame is not 1440x1080"
+    ffmpeg -v error -y -f x11grab -video_size 1920x1080 -i "$DISPLAY" -frames:v 1 -f rawvideo \
+      -pix_fmt rgb24 desktop.rgb || fail "no screen grab"
+    [ -n "${MVRK_DESKTOP_SHOT:-}" ] && ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 \
+      -video_size 1920x1080 -i desktop.rgb "$MVRK_DESKTOP_SHOT"
+    # Per column band: the brightest byte left, right and inside.
+    read -r left middle right < <(od -An -tu1 -v -w5760 desktop.rgb | awk '{
+        for (x = 0; x < 1920; x++) for (c = 1; c <= 3; c++) {
+          v = $(x * 3 + c)
+          if (x < 240) { if (v > l) l = v }
+          else if (x >= 1680) { if (v > r) r = v }
+          else { s += v; n++ }
+        }
+      } END { print l + 0, int(s / n), r + 0 }')
+    echo "$HOW: pillars brightest $left and $right, picture mean $middle"
+    [ "$left" -eq 0 ] && [ "$right" -eq 0 ] || fail "the pillars are not black"
+    [ "$middle" -gt 20 ] || fail "no picture between the pillars"
+    press_until_gone mvrk_dms Escape
+    ;;
+  sized)
+    # A window of the size asked for, the frame native in it, and native again
+    # at the new size after a resize.
+    wid=$(wait_window mvrk_dms) || fail "no window titled mvrk_dms appeared"
+    wait_playing
+    size=$(xwininfo -id "$wid" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}')
+    [ "$size" = 1024x768 ] || fail "the window is $size, not 1024x768"
+    grep -q "frame 1024x768" demo.log || fail "the frame is not native at 1024x768"
+    xdotool windowsize "$wid" 800 600
+    for _ in $(seq 1 20); do
+      grep -q "frame 800x600" demo.log && break
+      sleep 0.5
+    done
+    grep -q "frame 800x600" demo.log || fail "the frame did not follow the window to 800x600"
+    echo "$HOW: a 1024x768 window drew a 1024x768 frame, and 800x600 after the resize"
+    press_until_gone mvrk_dms Escape
     ;;
   lostfull|lostwindow)
     wait_window mvrk_dms > /dev/null || fail "no window titled mvrk_dms appeared"
@@ -460,6 +507,7 @@ fi
 
 for run in "640x480 escape" "640x480 close" "1280x1024 decline" "1280x1024 windowed" \
            "640x480 tapplaying" "640x480 taploading" "640x480 lostfull" "640x480 lostwindow" \
+           "1920x1080 desktop" "1280x1024 sized" \
            "640x480 full" "800x600 workflow"; do
   read -r screen how <<< "$run"
   run_case "$screen" "$how" || failed=1

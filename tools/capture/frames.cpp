@@ -22,16 +22,6 @@ TCaptureRate CaptureRate(int32_t step, int fps)
   return fps > 0 ? TCaptureRate{fps, 1} : TCaptureRate{1000, step};
 }
 
-TFrameFit FrameToFit(int width, int height)
-{
-  // A width that is a multiple of 4 keeps the frame exactly 4:3.
-  int frameWidth = std::min({width, height * 4 / 3, LargestFrameWidth}) / 4 * 4;
-  if (frameWidth < SmallestFrameWidth)
-    frameWidth = 0;
-  const int frameHeight = frameWidth * 3 / 4;
-  return {frameWidth, frameHeight, (width - frameWidth) / 2, (height - frameHeight) / 2};
-}
-
 std::vector<uint8_t> PadFrame(const std::vector<uint8_t>& rgb, const TFrameFit& fit, int width,
                               int height)
 {

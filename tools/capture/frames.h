@@ -20,16 +20,6 @@ struct TCaptureRate {
 };
 TCaptureRate CaptureRate(int32_t step, int fps);
 
-// The frame drawn natively for an output of width x height pixels: the
-// largest 4:3 frame that fits (its width a multiple of 4, at most 2880 x
-// 2160), centred, the rest black bars. FrameWidth 0 when not even a
-// 320 x 240 frame fits.
-struct TFrameFit {
-  int FrameWidth, FrameHeight;
-  int Left, Top;  // of the frame in the output, pixels from the top-left
-};
-TFrameFit FrameToFit(int width, int height);
-
 // The RGB frame (fit.FrameWidth x fit.FrameHeight, top row first) inside a
 // width x height picture, black around it.
 std::vector<uint8_t> PadFrame(const std::vector<uint8_t>& rgb, const TFrameFit& fit, int width,

@@ -40,6 +40,7 @@ struct TOptions {
   int Fps = 0;  // 0: frames --step ms apart
   int Width = FrameWidth;   // of the video and the PNG frames
   int Height = FrameHeight;
+  int Samples = 1;  // --msaa
   std::string Frames;
   std::string Video;
   std::string Startup;
@@ -48,13 +49,14 @@ struct TOptions {
 
 const char* const Usage =
     "usage: mvrk_capture [--data DIR] [--from MS] [--to MS] [--step MS | --fps N]\n"
-    "                    [--size WxH] [--frames DIR] [--video FILE] [--startup FILE]\n"
-    "                    [--sheet FILE]\n"
+    "                    [--size WxH] [--msaa N] [--frames DIR] [--video FILE]\n"
+    "                    [--startup FILE] [--sheet FILE]\n"
     "       mvrk_capture --list-scenes\n"
     "Renders the demo headless at music times from, from + step, ... up to to\n"
     "(at most 223999), or with --fps N frame k at round(from + k * 1000 / N) ms\n"
     "and a video of N frames a second. --size WxH draws the frame natively at\n"
-    "the largest 4:3 size that fits (320x240 to 2880x2160), black bars around.\n"
+    "the largest 4:3 size that fits (320x240 to 2880x2160), black bars around;\n"
+    "--msaa N draws it with N samples (2, 4 or 8, as the driver offers).\n"
     "Ctrl-C or SIGTERM stops after the current frame, closes the video with its\n"
     "sound cut to the frames and ends with status 130 or 143.\n"
     "--list-scenes prints each scene's name, start and end (ms) as the demo\n"
@@ -124,7 +126,7 @@ TOptions ParseOptions(int argc, char** argv)
       std::exit(0);
     }
     static const char* const Known[] = {"--data", "--frames", "--video", "--startup", "--sheet",
-                                        "--from", "--to",     "--step",  "--fps",     "--size"};
+                                        "--from", "--to",     "--step",  "--fps",     "--size", "--msaa"};
     if (std::find(std::begin(Known), std::end(Known), flag) == std::end(Known))
       FailUsage("unknown option " + flag);
     if (i + 1 >= argc)
@@ -154,6 +156,10 @@ TOptions ParseOptions(int argc, char** argv)
                 value + "\"");
     else if (flag == "--size" && !ParseSize(value, options.Width, options.Height))
       FailUsage(std::string("--size takes WIDTHxHEIGHT, each 16 to 8192, not \"") + value + "\"");
+    else if (flag == "--msaa" && (!ParseWholeNumber(value, 8, options.Samples) ||
+                                  (options.Samples != 2 && options.Samples != 4 &&
+                                   options.Samples != 8)))
+      FailUsage(std::string("--msaa takes 2, 4 or 8 samples, not \"") + value + "\"");
     else if (flag == "--size" && FrameToFit(options.Width, options.Height).FrameWidth == 0)
       FailUsage(std::string("--size ") + value + " is too small for the smallest frame, 320x240");
     if (time && !ParseTime(value, *time))
@@ -268,7 +274,7 @@ int main(int argc, char** argv)
   const auto started = std::chrono::steady_clock::now();
   std::vector<uint8_t> frame;
   const TFrameFit fit = FrameToFit(options.Width, options.Height);
-  const bool startedUp = StartHeadlessDemo(options.Data, fit.FrameWidth, fit.FrameHeight, [&] {
+  const bool startedUp = StartHeadlessDemo(options.Data, fit.FrameWidth, fit.FrameHeight, options.Samples, [&] {
     if (options.Startup.empty())
       return;
     ReadFramePixels(frame);
