@@ -43,7 +43,8 @@ if command -v ffmpeg > /dev/null; then
 fi
 
 # --fps: frame k at round(k * 1000 / N) ms, named by its music time; --size
-# scales the PNG frames (and the video) to fit, 4:3 kept inside black bars.
+# draws the frames (and the video) at the largest 4:3 frame that fits, black
+# bars around.
 "$CAPTURE" --data "$CONTENT" --from 50000 --to 50070 --fps 60 --size 1920x1080 --frames "$OUT/fps" \
   2> "$OUT/log" || { cat "$OUT/log"; fail "--fps 60 --size 1920x1080 frames"; }
 names=$(ls "$OUT/fps" | tr '\n' ' ')
@@ -57,6 +58,46 @@ if command -v ffmpeg > /dev/null; then
   info=$(ffprobe -v error -select_streams v -count_frames \
     -show_entries stream=width,height,r_frame_rate,nb_read_frames -of csv=p=0 "$OUT/fps.mp4")
   [ "$info" = "1440,1080,60/1,60" ] || fail "--fps 60 --size 1440x1080 video is $info"
+fi
+
+# --size draws the frame natively: a 1280 x 960 frame, not a scaled 640 x 480
+# one, so its 2 x 2 blocks are not all flat. --msaa 4 gives the silhouettes
+# values between their two sides: of the pixels between two neighbours that
+# differ by more than 48 of 255, more lie strictly between them than without.
+"$CAPTURE" --data "$CONTENT" --from 147000 --to 147000 --size 1280x960 --frames "$OUT/native" \
+  2> "$OUT/log" || { cat "$OUT/log"; fail "--size 1280x960 frames"; }
+flat=$(ffmpeg -v error -i "$OUT/native/147000.png" -f rawvideo -pix_fmt gray - | od -An -tu1 -v -w1280 |
+       awk 'NR % 2 == 1 { for (i = 1; i <= NF; i++) top[i] = $i; next }
+            { for (i = 1; i < NF; i += 2) { n++; if (top[i] == top[i + 1] && top[i] == $i && $i == $(i + 1)) f++ } }
+            END { print int(100 * f / n) }')
+[ "$flat" -lt 90 ] || fail "the 1280x960 frame is $flat % flat 2 x 2 blocks: scaled, not native"
+between() {
+  ffmpeg -v error -i "$1" -f rawvideo -pix_fmt gray - | od -An -tu1 -v -w640 |
+    awk '{ for (i = 2; i < NF; i++) { a = $(i - 1); b = $i; c = $(i + 1)
+             if (a - c > 48 || c - a > 48) { e++; lo = a < c ? a : c; hi = a + c - lo
+               if (b > lo + 8 && b < hi - 8) m++ } } }
+         END { print int(100 * m / e) }'
+}
+"$CAPTURE" --data "$CONTENT" --from 147000 --to 147000 --frames "$OUT/plain" 2> "$OUT/log" ||
+  { cat "$OUT/log"; fail "frame without --msaa"; }
+"$CAPTURE" --data "$CONTENT" --from 147000 --to 147000 --msaa 4 --frames "$OUT/msaa" 2> "$OUT/log"
+status=$?
+if grep -q "is not offered" "$OUT/log"; then
+  [ $status -eq 1 ] || fail "a refused --msaa 4 ended with status $status"
+  echo "--msaa 4 refused here: $(cat "$OUT/log")"
+else
+  [ $status -eq 0 ] || { cat "$OUT/log"; fail "--msaa 4"; }
+  plain=$(between "$OUT/plain/147000.png")
+  smooth=$(between "$OUT/msaa/147000.png")
+  echo "--msaa 4: $smooth % of the edge pixels between their neighbours, $plain % without"
+  [ "$smooth" -ge $((plain + 5)) ] || fail "--msaa 4: $smooth % of the edge pixels between, $plain % without"
+fi
+# A count the driver does not offer ends with the counts it does.
+"$CAPTURE" --data "$CONTENT" --to 0 --msaa 8 --sheet "$OUT/msaa8.png" 2> "$OUT/log"
+status=$?
+if [ $status -ne 0 ]; then
+  [ $status -eq 1 ] && grep -q "multisampling with 8 samples is not offered; the driver offers" "$OUT/log" ||
+    { cat "$OUT/log"; fail "--msaa 8 refused unclearly (status $status)"; }
 fi
 
 # Bad arguments end with a clear message; a command line that cannot be read
@@ -80,6 +121,8 @@ done <<CASES
 2|--data $CONTENT --fps 60 --step 10 --sheet $OUT/x.png|give --step or --fps, not both
 2|--data $CONTENT --size 1440 --sheet $OUT/x.png|--size takes WIDTHxHEIGHT
 2|--data $CONTENT --size 8x6 --sheet $OUT/x.png|--size takes WIDTHxHEIGHT
+2|--data $CONTENT --size 300x240 --sheet $OUT/x.png|too small for the smallest frame
+2|--data $CONTENT --msaa 3 --sheet $OUT/x.png|--msaa takes 2, 4 or 8
 2|--data $CONTENT --size 1441x1080 --video $OUT/x.mp4|the video needs an even --size
 2|--data $CONTENT --sheet|--sheet needs a value
 1|--data $OUT/missing --sheet $OUT/x.png|cannot enter the content directory

@@ -51,3 +51,50 @@ TEST(DemoOptions, ReadsTheCommandLine)
     }
   }
 }
+
+// The frame's options: the window's size (with --window only), the desktop
+// (not with --window) and the samples.
+TEST(DemoOptions, ReadsTheFrameOptions)
+{
+  const struct {
+    std::vector<const char*> args;
+    TDemoCommand command;
+    int32_t width, height, samples;
+    bool desktop;
+    const char* error;  // a part of the reason, for Bad
+  } cases[] = {
+      {{}, TDemoCommand::Run, 0, 0, 1, false, ""},
+      {{"--window", "--size", "1024x768"}, TDemoCommand::Run, 1024, 768, 1, false, ""},
+      {{"--size", "1440x1080", "--window"}, TDemoCommand::Run, 1440, 1080, 1, false, ""},
+      {{"--desktop"}, TDemoCommand::Run, 0, 0, 1, true, ""},
+      {{"--desktop", "--msaa", "4"}, TDemoCommand::Run, 0, 0, 4, true, ""},
+      {{"--msaa", "8"}, TDemoCommand::Run, 0, 0, 8, false, ""},
+      {{"--size", "1024x768"}, TDemoCommand::Bad, 0, 0, 1, false, "give --window too"},
+      {{"--window", "--desktop"}, TDemoCommand::Bad, 0, 0, 1, false, "not both"},
+      {{"--window", "--size", "1024"}, TDemoCommand::Bad, 0, 0, 1, false, "\"1024\""},
+      {{"--window", "--size", "300x200"}, TDemoCommand::Bad, 0, 0, 1, false, "at least 320x240"},
+      {{"--window", "--size"}, TDemoCommand::Bad, 0, 0, 1, false, "needs a value"},
+      {{"--msaa", "3"}, TDemoCommand::Bad, 0, 0, 1, false, "2, 4 or 8"},
+      {{"--msaa", "16"}, TDemoCommand::Bad, 0, 0, 1, false, "\"16\""},
+  };
+  for (const auto& c : cases) {
+    std::vector<const char*> argv = {"mvrk_dms"};
+    argv.insert(argv.end(), c.args.begin(), c.args.end());
+    std::string trace;
+    for (const char* arg : c.args)
+      trace += std::string(" ") + arg;
+    SCOPED_TRACE(trace);
+    TDemoOptions options;
+    std::string error;
+    ASSERT_EQ(ParseDemoOptions(static_cast<int>(argv.size()), argv.data(), options, error),
+              c.command);
+    if (c.command == TDemoCommand::Run) {
+      EXPECT_EQ(options.Width, c.width);
+      EXPECT_EQ(options.Height, c.height);
+      EXPECT_EQ(options.Samples, c.samples);
+      EXPECT_EQ(options.Desktop, c.desktop);
+    } else {
+      EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    }
+  }
+}
