@@ -16,20 +16,10 @@ std::string EglError(const char* step)
   return std::string(step) + " failed (EGL error " + code + ")";
 }
 
-bool MakeHeadlessContext(std::string& error)
+// A pbuffer and a desktop GL compatibility context with 24 depth bits on the
+// display, made current.
+bool ContextOn(EGLDisplay display, std::string& error)
 {
-  auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
-      eglGetProcAddress("eglGetPlatformDisplayEXT"));
-  if (!getPlatformDisplay) {
-    error = "EGL has no eglGetPlatformDisplayEXT";
-    return false;
-  }
-  EGLDisplay display =
-      getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
-  if (display == EGL_NO_DISPLAY) {
-    error = EglError("eglGetPlatformDisplayEXT(surfaceless)");
-    return false;
-  }
   EGLint major = 0, minor = 0;
   if (!eglInitialize(display, &major, &minor)) {
     error = EglError("eglInitialize");
@@ -49,7 +39,10 @@ bool MakeHeadlessContext(std::string& error)
     error = EglError("eglChooseConfig(pbuffer, OpenGL, 24-bit depth)");
     return false;
   }
-  const EGLint surfaceAttributes[] = {EGL_WIDTH, FrameWidth, EGL_HEIGHT, FrameHeight, EGL_NONE};
+  // The frame is drawn into its own frame buffer object; the pbuffer only
+  // gives the context a surface.
+  const EGLint surfaceAttributes[] = {EGL_WIDTH, BaseFrameWidth, EGL_HEIGHT, BaseFrameHeight,
+                                      EGL_NONE};
   EGLSurface surface = eglCreatePbufferSurface(display, config, surfaceAttributes);
   if (surface == EGL_NO_SURFACE) {
     error = EglError("eglCreatePbufferSurface");
@@ -66,7 +59,46 @@ bool MakeHeadlessContext(std::string& error)
     error = EglError("eglMakeCurrent");
     return false;
   }
-  return CreateFrameBuffer(error);
+  return true;
+}
+
+// Mesa's surfaceless platform first; where it is missing (another vendor's
+// EGL), the first EGL device that gives such a context.
+bool MakeHeadlessContext(std::string& error)
+{
+  auto getPlatformDisplay = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
+      eglGetProcAddress("eglGetPlatformDisplayEXT"));
+  if (!getPlatformDisplay) {
+    error = "EGL has no eglGetPlatformDisplayEXT";
+    return false;
+  }
+  EGLDisplay display =
+      getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+  std::string surfaceless;
+  if (display != EGL_NO_DISPLAY && ContextOn(display, surfaceless))
+    return CreateFrameBuffer(error);
+  if (display == EGL_NO_DISPLAY)
+    surfaceless = EglError("eglGetPlatformDisplayEXT(surfaceless)");
+
+  auto queryDevices =
+      reinterpret_cast<PFNEGLQUERYDEVICESEXTPROC>(eglGetProcAddress("eglQueryDevicesEXT"));
+  EGLDeviceEXT devices[16];
+  EGLint count = 0;
+  if (!queryDevices || !queryDevices(16, devices, &count) || count < 1) {
+    error = surfaceless + "; and no EGL device to fall back on";
+    return false;
+  }
+  std::string tried;
+  for (EGLint d = 0; d < count; ++d) {
+    display = getPlatformDisplay(EGL_PLATFORM_DEVICE_EXT, devices[d], nullptr);
+    std::string reason;
+    if (display != EGL_NO_DISPLAY && ContextOn(display, reason))
+      return CreateFrameBuffer(error);
+    tried += "; device " + std::to_string(d) + ": " +
+             (display == EGL_NO_DISPLAY ? EglError("eglGetPlatformDisplayEXT(device)") : reason);
+  }
+  error = surfaceless + tried;
+  return false;
 }
 
 }  // namespace

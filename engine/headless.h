@@ -1,7 +1,9 @@
-// A GL context with no window: EGL on Mesa's surfaceless platform, a desktop
-// GL compatibility context with a 640 x 480 pbuffer and 24 depth bits. Used
-// by the tests and the capture tool; the frame itself is drawn into the frame
-// buffer object of framebuffer.h, as in the window.
+// A GL context with no window: EGL on Mesa's surfaceless platform, or where
+// that is missing (another vendor's EGL) on the first EGL device that gives
+// one (EGL_EXT_platform_device): a desktop GL compatibility context with a
+// 640 x 480 pbuffer and 24 depth bits. Used by the tests, the capture tool and
+// the bench; the frame itself is drawn into the frame buffer object of
+// framebuffer.h, at any size, as in the window.
 #pragma once
 
 #include <string>
