@@ -120,8 +120,8 @@ TEST(FrameSize, ScaledBlurKeepsItsReach)
 
 // At every size the frame, the screen copies, the glow and the blurred corner
 // have their scaled sizes, the letterbox band is (0, 60 k) to (640 k, 420 k),
-// the bars cover the rest on real pixels, and every scene draws without a GL
-// error.
+// the bars cover the rest on real pixels, every scene draws without a GL
+// error, and captions land in their glyph boxes at k times their places.
 TEST(FrameSize, EverySizeBuildsTheFrameToScale)
 {
   std::string error;
@@ -163,6 +163,17 @@ TEST(FrameSize, EverySizeBuildsTheFrameToScale)
     for (const TSceneRow& row : SceneRows) {
       RenderAfresh(TimeAt(*SceneTable[row.Slot], 0.5), FontTexture);
       EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << row.Name;
+    }
+
+    // The captions, through the real text layout, at k times their places.
+    for (const char* name : {"balance", "capped", "movrik"}) {
+      const TSceneRow& row = Row(name);
+      const int32_t t = row.CaptionSamples.front().Time;
+      SCOPED_TRACE(std::string(name) + " at " + std::to_string(t));
+      std::vector<TGlyphBox> boxes;
+      for (const auto& line : GlyphBoxes(row.Plan(SceneTable[row.Slot]->Progress(t)).Captions))
+        boxes.insert(boxes.end(), line.begin(), line.end());
+      ExpectGlyphsInTheirBoxes(RenderWithAndWithoutFont(t), boxes);
     }
   }
 }

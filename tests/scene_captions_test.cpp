@@ -26,46 +26,6 @@
 
 namespace {
 
-// Compares the frame drawn with the font and with the blank one: every pixel
-// that changes by more than 6 of 255 lies in the box of a non-blank
-// character, black letters darken and white ones brighten their boxes, and
-// every box over a background its letters can show on (mean grey above 40
-// for black letters, below 215 for white ones) holds at least 20 such pixels;
-// at least three boxes can show.
-void ExpectGlyphsInTheirBoxes(const TFramePair& frames, const std::vector<TGlyphBox>& boxes)
-{
-  std::vector<int> inked(boxes.size(), 0);
-  std::vector<double> behind(boxes.size(), 0);
-  std::vector<int> area(boxes.size(), 0);
-  int stray = 0;
-  for (int y = 0; y < 480; ++y)
-    for (int x = 0; x < 640; ++x) {
-      const double before = Grey(frames.Plain, x, y);
-      const double change = Grey(frames.Shown, x, y) - before;
-      bool hit = false;
-      for (size_t i = 0; i < boxes.size(); ++i)
-        if (InBox(boxes[i], x, y)) {
-          hit = true;
-          behind[i] += before;
-          ++area[i];
-          inked[i] += boxes[i].Sign * change > 6;
-        }
-      stray += std::fabs(change) > 6 && !hit;
-    }
-  EXPECT_EQ(stray, 0) << "pixels changed outside the caption boxes";
-  int showable = 0;
-  for (size_t i = 0; i < boxes.size(); ++i) {
-    const double mean = behind[i] / std::max(area[i], 1);
-    const bool canShow = boxes[i].Sign < 0 ? mean > 40 : mean < 215;
-    if (canShow) {
-      ++showable;
-      EXPECT_GE(inked[i], 20) << "\"" << boxes[i].Text << "\" shows no glyph in the box of '"
-                              << boxes[i].Char << "' at x " << boxes[i].x0 << " to " << boxes[i].x1;
-    }
-  }
-  EXPECT_GE(showable, 3) << "caption boxes on a background that can show them";
-}
-
 // Every glyph box holds more than minInk pixels of its letters' colour in its
 // middle (the part no neighbouring box of its line overlaps, two pixels in from
 // top and bottom), and the picture from 80 pixels above the lines down to the

@@ -1,6 +1,7 @@
 #include "scene_rows.h"
 
 #include "engine/effects.h"
+#include "engine/framebuffer.h"
 
 #include "scenes/passes.h"
 #include "scenes/plans.h"
@@ -292,4 +293,49 @@ bool Ink(const std::vector<uint8_t>& frame, int x, int y, int sign)
 bool InBox(const TGlyphBox& b, int x, int y)
 {
   return b.x0 - 1 <= x + 0.5 && x + 0.5 <= b.x1 + 1 && b.top - 1 <= y + 0.5 && y + 0.5 <= b.bottom + 1;
+}
+
+void ExpectGlyphsInTheirBoxes(const TFramePair& frames, const std::vector<TGlyphBox>& overlayBoxes)
+{
+  // The boxes in frame pixels. A larger frame shows more of each glyph, if
+  // not k^2 times as much (the blur and the glow spread less of it).
+  const double k = FrameScale();
+  std::vector<TGlyphBox> boxes = overlayBoxes;
+  for (TGlyphBox& b : boxes) {
+    b.x0 = static_cast<float>(b.x0 * k);
+    b.x1 = static_cast<float>(b.x1 * k);
+    b.top = static_cast<float>(b.top * k);
+    b.bottom = static_cast<float>(b.bottom * k);
+  }
+  const int enoughInk = std::max(5, static_cast<int>(20 * k));
+  std::vector<int> inked(boxes.size(), 0);
+  std::vector<double> behind(boxes.size(), 0);
+  std::vector<int> area(boxes.size(), 0);
+  int stray = 0;
+  for (int y = 0; y < FrameHeight; ++y)
+    for (int x = 0; x < FrameWidth; ++x) {
+      const double before = Grey(frames.Plain, x, y);
+      const double change = Grey(frames.Shown, x, y) - before;
+      bool hit = false;
+      for (size_t i = 0; i < boxes.size(); ++i)
+        if (InBox(boxes[i], x, y)) {
+          hit = true;
+          behind[i] += before;
+          ++area[i];
+          inked[i] += boxes[i].Sign * change > 6;
+        }
+      stray += std::fabs(change) > 6 && !hit;
+    }
+  EXPECT_EQ(stray, 0) << "pixels changed outside the caption boxes";
+  int showable = 0;
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    const double mean = behind[i] / std::max(area[i], 1);
+    const bool canShow = boxes[i].Sign < 0 ? mean > 40 : mean < 215;
+    if (canShow) {
+      ++showable;
+      EXPECT_GE(inked[i], enoughInk) << "\"" << boxes[i].Text << "\" shows no glyph in the box of '"
+                              << boxes[i].Char << "' at x " << boxes[i].x0 << " to " << boxes[i].x1;
+    }
+  }
+  EXPECT_GE(showable, 3) << "caption boxes on a background that can show them";
 }

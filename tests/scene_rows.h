@@ -144,3 +144,12 @@ double Grey(const std::vector<uint8_t>& frame, int x, int y);
 bool Ink(const std::vector<uint8_t>& frame, int x, int y, int sign);
 // Whether the centre of pixel (x, y) lies in the box, widened by one pixel.
 bool InBox(const TGlyphBox& b, int x, int y);
+
+// Compares the frame drawn with the font and with the blank one: every pixel
+// that changes by more than 6 of 255 lies in the box of a non-blank
+// character, black letters darken and white ones brighten their boxes, and
+// every box over a background its letters can show on (mean grey above 40
+// for black letters, below 215 for white ones) holds at least 20 such pixels;
+// at least three boxes can show. The boxes are in overlay units and land at k
+// times their place in a frame of another size.
+void ExpectGlyphsInTheirBoxes(const TFramePair& frames, const std::vector<TGlyphBox>& boxes);
