@@ -11,10 +11,12 @@
 //   --size WxH          the frame drawn natively at that 4:3 size (default
 //                       640x480)
 //   --msaa N            the frame drawn with N samples (2, 4 or 8)
+//   --reference         the layered effects drawn layer by layer, as designed
 // Usage: mvrk_bench CONTENT_DIR [options]
 #include "bench/benchstats.h"
 #include "engine/framebuffer.h"
 #include "engine/numbers.h"
+#include "engine/shaders.h"
 #include "host/headlessdemo.h"
 #include "host/timeline.h"
 #include "scenes/steptimes.h"
@@ -45,15 +47,17 @@ struct TOptions {
   int Width = BaseFrameWidth;
   int Height = BaseFrameHeight;
   int Samples = 1;
+  bool Reference = false;
 };
 
 const char* const Usage =
     "usage: mvrk_bench CONTENT_DIR [--from MS] [--to MS] [--steps] [--cuts] [--json FILE]\n"
-    "                  [--size WxH] [--msaa N]\n"
+    "                  [--size WxH] [--msaa N] [--reference]\n"
     "Plays the timeline (or from..to) headless at the live pace and reports the\n"
     "frame times per scene; --steps times each step of the frame, --cuts the\n"
     "frames after each cut, --json writes the figures to FILE, --size draws the\n"
-    "frame at WxH (4:3, 320x240 to 2880x2160), --msaa with N samples.\n";
+    "frame at WxH (4:3, 320x240 to 2880x2160), --msaa with N samples,\n"
+    "--reference draws the layered effects layer by layer, as designed.\n";
 
 [[noreturn]] void Fail(const std::string& message)
 {
@@ -93,6 +97,8 @@ TOptions ParseOptions(int argc, char** argv)
       options.Steps = true;
     else if (arg == "--cuts")
       options.Cuts = true;
+    else if (arg == "--reference")
+      options.Reference = true;
     else if ((arg == "--from" || arg == "--to" || arg == "--json" || arg == "--size" ||
               arg == "--msaa") && i + 1 < argc) {
       const char* value = argv[++i];
@@ -148,14 +154,15 @@ int main(int argc, char** argv)
   TOptions options = ParseOptions(argc, argv);
   auto started = std::chrono::steady_clock::now();
   std::string error;
+  UseReferencePath(options.Reference);
   if (!StartHeadlessDemo(options.Content, options.Width, options.Height, options.Samples, [] {}, error)) {
     std::fprintf(stderr, "mvrk_bench: %s\n", error.c_str());
     return 1;
   }
   glFinish();
   const double startupMs = Since(started);
-  std::printf("frame %dx%d, %d sample%s\n", FrameWidth, FrameHeight, FrameSampleCount(),
-              FrameSampleCount() == 1 ? "" : "s");
+  std::printf("frame %dx%d, %d sample%s, %s path\n", FrameWidth, FrameHeight, FrameSampleCount(),
+              FrameSampleCount() == 1 ? "" : "s", ReferencePath() ? "reference" : "fast");
   std::printf("start-up (InitDemo): %.3f s\n", startupMs / 1000);
 
   // Every frame at the live pace; per scene, the step times summed.

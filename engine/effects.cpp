@@ -1,10 +1,12 @@
 #include "engine/effects.h"
 
 #include "engine/framebuffer.h"
+#include "engine/shaders.h"
 #include "engine/text.h"
 #include "engine/textures.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <cmath>
 #include <vector>
@@ -56,6 +58,42 @@ void FullQuad(float x1, float y1)
 {
   Quad(0, 0, x1, y1, 0.0, 0.0, 1.0, 1.0);
 }
+
+// RestoreScreen, MixBlur and AddGlow in one pass: the picture from the
+// current copy (the frame holds the same pixels once restored), the blurred
+// corner stretched over it, both terms worked out in 8-bit steps as the blend
+// unit does (each product rounded, each sum saturated).
+TFastProgram BlurAndGlowProgram = {
+    "blur and glow",
+    R"(#version 120
+varying vec2 pictureCoord;
+varying vec2 blurCoord;
+void main()
+{
+  gl_Position = ftransform();
+  pictureCoord = gl_MultiTexCoord0.st;
+  blurCoord = gl_MultiTexCoord1.st;
+}
+)",
+    R"(#version 120
+uniform sampler2D picture;
+uniform sampler2D blur;
+uniform vec4 mixColour;
+varying vec2 pictureCoord;
+varying vec2 blurCoord;
+vec3 Scaled(vec3 a, float b)
+{
+  return floor(a * b / 255.0 + 0.5);
+}
+void main()
+{
+  vec3 dst = floor(texture2D(picture, pictureCoord).rgb * 255.0 + 0.5);
+  vec3 src = floor(clamp(texture2D(blur, blurCoord).rgb * mixColour.rgb, 0.0, 1.0) * 255.0 + 0.5);
+  float a = floor(clamp(mixColour.a, 0.0, 1.0) * 255.0 + 0.5);
+  vec3 mixed = min(Scaled(src, 255.0 - a) + Scaled(dst, a), 255.0);
+  gl_FragColor = vec4(min(mixed + src, 255.0) / 255.0, 1.0);
+}
+)"};
 
 }  // namespace
 
@@ -227,6 +265,46 @@ void MixBlur(float red, float green, float blue, float alpha)
   FullQuad(BaseFrameWidth, BaseFrameHeight);
   glDisable(GL_BLEND);
   End2D();
+}
+
+bool MixBlurAndAddGlow(float red, float green, float blue, float alpha)
+{
+  const GLuint program = FastProgram(BlurAndGlowProgram);
+  if (program == 0)
+    return false;
+  Begin2D();
+  glDisable(GL_BLEND);
+  glUseProgram(program);
+  glUniform1i(glGetUniformLocation(program, "picture"), 0);
+  glUniform1i(glGetUniformLocation(program, "blur"), 1);
+  glUniform4f(glGetUniformLocation(program, "mixColour"), red, green, blue, alpha);
+  glColor4f(red, green, blue, alpha);
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, BlurTexture);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, CurrentScreenCopy());
+  const double s1 = static_cast<double>(FrameWidth) / ScreenCopyWidth();
+  const double t1 = static_cast<double>(FrameHeight) / ScreenCopyHeight();
+  const float w = BaseFrameWidth;
+  const float h = BaseFrameHeight;
+  glBegin(GL_QUADS);
+  glMultiTexCoord2d(GL_TEXTURE1, 0, 1);
+  glTexCoord2d(0, t1);
+  glVertex2f(0, 0);
+  glMultiTexCoord2d(GL_TEXTURE1, 1, 1);
+  glTexCoord2d(s1, t1);
+  glVertex2f(w, 0);
+  glMultiTexCoord2d(GL_TEXTURE1, 1, 0);
+  glTexCoord2d(s1, 0);
+  glVertex2f(w, h);
+  glMultiTexCoord2d(GL_TEXTURE1, 0, 0);
+  glTexCoord2d(0, 0);
+  glVertex2f(0, h);
+  glEnd();
+  glUseProgram(0);
+  glBindTexture(GL_TEXTURE_2D, BlurTexture);
+  End2D();
+  return true;
 }
 
 void FlipScreenCopies()

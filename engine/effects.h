@@ -60,6 +60,10 @@ void RestoreScreen();
 void AddGlow();
 // Result: blur * (1 - alpha) + picture * alpha.
 void MixBlur(float red, float green, float blue, float alpha);
+// RestoreScreen, MixBlur and AddGlow drawn as one pass on the fast path
+// (engine/shaders.h), leaving the colour (red, green, blue, alpha) current as
+// they do; false, drawing nothing, where the reference path is in force.
+bool MixBlurAndAddGlow(float red, float green, float blue, float alpha);
 void FlipScreenCopies();
 // on = 1 turns sphere-map generation of s and t on; any other value turns it off.
 void SphereMapping(uint8_t on);

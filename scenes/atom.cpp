@@ -5,6 +5,7 @@
 #include "engine/geox.h"
 #include "engine/textures.h"
 #include "scenes/frame.h"
+#include "scenes/onepass.h"
 #include "scenes/passes.h"
 #include "scenes/plans.h"
 #include "scenes/steptimes.h"
@@ -49,10 +50,16 @@ void AtomFlash(const TAtomPlan& plan)
     glDisable(GL_BLEND);
   }
   glDisable(GL_TEXTURE_2D);
+  const TColour shellColour = {0.03f, 0.02f, 0.02f, 1};
+  const TSphereModel sky = SphereModel(SkyModel);
+  if (DrawSpheresInOnePass(SkyModel, sky, plan.ShellScale, AtomShellCount, shellColour)) {
+    glDepthMask(GL_TRUE);
+    return;
+  }
   for (const float s : plan.ShellScale) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
-    glColor4f(0.03f, 0.02f, 0.02f, 1);
+    glColor4f(shellColour.r, shellColour.g, shellColour.b, shellColour.a);
     glPushMatrix();
     glScalef(s, s, s);
     DrawGeoxPlain(SkyModel);

@@ -517,9 +517,11 @@ void FinishFrame(float t, float a)
   CaptureGlowCorner();
   DrawGlowThumbnail();
   BlurCorner(155);
-  RestoreScreen();
-  MixBlur(1, 1, 1, a);
-  AddGlow();
+  if (!MixBlurAndAddGlow(1, 1, 1, a)) {
+    RestoreScreen();
+    MixBlur(1, 1, 1, a);
+    AddGlow();
+  }
   FlipScreenCopies();
 }
 

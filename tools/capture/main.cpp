@@ -10,6 +10,7 @@
 #include "engine/framebuffer.h"
 #include "engine/numbers.h"
 #include "engine/paths.h"
+#include "engine/shaders.h"
 #include "host/headlessdemo.h"
 #include "host/timeline.h"
 #include "scenes/intervals.h"
@@ -41,6 +42,7 @@ struct TOptions {
   int Width = FrameWidth;   // of the video and the PNG frames
   int Height = FrameHeight;
   int Samples = 1;  // --msaa
+  bool Reference = false;  // --reference
   std::string Frames;
   std::string Video;
   std::string Startup;
@@ -50,13 +52,15 @@ struct TOptions {
 const char* const Usage =
     "usage: mvrk_capture [--data DIR] [--from MS] [--to MS] [--step MS | --fps N]\n"
     "                    [--size WxH] [--msaa N] [--frames DIR] [--video FILE]\n"
-    "                    [--startup FILE] [--sheet FILE]\n"
+    "                    [--startup FILE] [--sheet FILE] [--reference]\n"
     "       mvrk_capture --list-scenes\n"
     "Renders the demo headless at music times from, from + step, ... up to to\n"
     "(at most 223999), or with --fps N frame k at round(from + k * 1000 / N) ms\n"
     "and a video of N frames a second. --size WxH draws the frame natively at\n"
     "the largest 4:3 size that fits (320x240 to 2880x2160), black bars around;\n"
     "--msaa N draws it with N samples (2, 4 or 8, as the driver offers).\n"
+    "--reference draws the layered effects layer by layer, as designed, instead\n"
+    "of in one pass each (compare the two with mvrk_compare).\n"
     "Ctrl-C or SIGTERM stops after the current frame, closes the video with its\n"
     "sound cut to the frames and ends with status 130 or 143.\n"
     "--list-scenes prints each scene's name, start and end (ms) as the demo\n"
@@ -124,6 +128,10 @@ TOptions ParseOptions(int argc, char** argv)
     if (flag == "--list-scenes") {
       ListScenes();
       std::exit(0);
+    }
+    if (flag == "--reference") {
+      options.Reference = true;
+      continue;
     }
     static const char* const Known[] = {"--data", "--frames", "--video", "--startup", "--sheet",
                                         "--from", "--to",     "--step",  "--fps",     "--size", "--msaa"};
@@ -274,6 +282,7 @@ int main(int argc, char** argv)
   const auto started = std::chrono::steady_clock::now();
   std::vector<uint8_t> frame;
   const TFrameFit fit = FrameToFit(options.Width, options.Height);
+  UseReferencePath(options.Reference);
   const bool startedUp = StartHeadlessDemo(options.Data, fit.FrameWidth, fit.FrameHeight, options.Samples, [&] {
     if (options.Startup.empty())
       return;
