@@ -6,7 +6,7 @@ set -uo pipefail
 BUILD=$(cd "$1" && pwd)
 fail() { echo "FAIL: $*"; exit 1; }
 
-for tool in mvrk_capture mvrk_content mvrk_music mvrk_music_check mvrk_bench; do
+for tool in mvrk_capture mvrk_content mvrk_music mvrk_music_check mvrk_bench mvrk_compare; do
   [ -x "$BUILD/$tool" ] || fail "$tool is not built"
   out=$("$BUILD/$tool" --help 2> /dev/null)
   status=$?
