@@ -19,9 +19,9 @@ namespace {
 // along toModel * (x, y, -1). The window depth at t is 0.5 (depthB / t -
 // depthA) + 0.5 (depthA and depthB the projection's two depth terms); it is
 // worked with as 1 - depth = depthC.x - depthC.y / t, which keeps its last
-// bits in single precision where the depth itself, close to 1, would not. A
-// crossing passes the depth test where its depth, in units of the 24-bit
-// depth buffer, is at most the frame's there.
+// bits in single precision where the depth itself, close to 1, would not: a
+// point of the ray passes the depth test up to the t where 1 - depth meets
+// 1 - the frame's depth.
 const char* const RayVertexShader = R"(#version 120
 void main()
 {
@@ -41,43 +41,61 @@ vec3 RayDirection()
   vec2 ndc = (gl_FragCoord.xy - viewport.xy) / viewport.zw * 2.0 - 1.0;
   return toModel * vec3((ndc.x + frustum.y) / frustum.x, (ndc.y + frustum.w) / frustum.z, -1.0);
 }
-float FrameDepth()
+// The eye depth up to which the ray is in front of the frame and short of
+// the far plane.
+float VisibleEnd()
 {
-  return texture2D(frameDepth, (gl_FragCoord.xy - viewport.xy) / viewport.zw).r;
-}
-bool Visible(float t, float frame)
-{
-  return t >= nearFar.x && t <= nearFar.y &&
-         (depthC.x - depthC.y / t) * 16777215.0 >= (1.0 - frame) * 16777215.0;
+  float frame = texture2D(frameDepth, (gl_FragCoord.xy - viewport.xy) / viewport.zw).r;
+  float behind = depthC.x - (1.0 - frame);
+  return behind < 0.0 ? min(nearFar.y, depthC.y / behind) : nearFar.y;
 }
 )";
 
 // Each shell crossed in front of the frame adds what one additive draw of it
-// adds; both sides of a sphere count, as nothing is culled.
-const std::string SpheresShader = std::string("#version 120\n") + RayFunctions + R"(uniform float radii[26];
-uniform int count;
+// adds; both sides of a sphere count, as nothing is culled. The ray's
+// distance from the origin falls from the near plane to the closest point
+// and rises after it, so the spheres crossed on the visible part, t0 to t1,
+// are those whose radius lies between the distances at the ends of each of
+// the two stretches. The radii are r0 + k dr for k = 0 ... n - 1, less up to
+// four drawn as the model (modelRadii, 0 for none).
+const std::string SpheresShader = std::string("#version 120\n") + RayFunctions + R"(uniform vec3 progression;
+uniform vec4 modelRadii;
 uniform vec3 increment;
+float Shells(float low, float high)
+{
+  if (low > high)
+    return 0.0;
+  float r0 = progression.x;
+  float dr = progression.y;
+  float n = progression.z;
+  float all = 0.0;
+  if (dr <= 0.0)
+    all = r0 >= low && r0 <= high ? n : 0.0;
+  else
+    all = max(0.0, min(n - 1.0, floor((high - r0) / dr)) - max(0.0, ceil((low - r0) / dr)) + 1.0);
+  vec4 drawn = step(low, modelRadii) * step(modelRadii, vec4(high)) * step(1e-30, modelRadii);
+  return all - dot(drawn, vec4(1.0));
+}
 void main()
 {
   vec3 d = RayDirection();
-  float frame = FrameDepth();
+  float t0 = nearFar.x;
+  float t1 = VisibleEnd();
+  if (t1 < t0)
+    discard;
   float a = dot(d, d);
   float b = dot(eye, d);
   float e = dot(eye, eye);
+  float closest = -b / a;
+  float rho0 = sqrt(max(0.0, (a * t0 + 2.0 * b) * t0 + e));
+  float rho1 = sqrt(max(0.0, (a * t1 + 2.0 * b) * t1 + e));
+  float rhoClosest = sqrt(max(0.0, e - b * b / a));
   float crossings = 0.0;
-  for (int i = 0; i < 26; ++i) {
-    if (i >= count)
-      break;
-    float disc = b * b - a * (e - radii[i] * radii[i]);
-    if (disc > 0.0) {
-      float root = sqrt(disc);
-      if (Visible((-b - root) / a, frame))
-        crossings += 1.0;
-      if (Visible((-b + root) / a, frame))
-        crossings += 1.0;
-    }
-  }
-  if (crossings == 0.0)
+  if (closest > t0)
+    crossings += Shells(closest < t1 ? rhoClosest : rho1, rho0);
+  if (closest < t1)
+    crossings += Shells(closest > t0 ? rhoClosest : rho0, rho1);
+  if (crossings <= 0.0)
     discard;
   gl_FragColor = vec4(min(crossings * increment, 255.0) / 255.0, 1.0);
 }
@@ -246,8 +264,13 @@ TSphereModel SphereModel(const TGeoxData& model)
 bool DrawSpheresInOnePass(const TGeoxData& model, const TSphereModel& sphere, const float* scales,
                           int count, TColour colour)
 {
-  if (sphere.Radius <= 0 || count > 26)
+  if (sphere.Radius <= 0 || count < 1)
     return false;
+  // The program takes radii evenly spaced, smallest first.
+  const double step = count > 1 ? (static_cast<double>(scales[count - 1]) - scales[0]) / (count - 1) : 0;
+  for (int i = 0; i < count; ++i)
+    if (step < 0 || std::fabs(scales[0] + i * step - scales[i]) > 1e-6 * std::fabs(scales[i]) + 1e-9)
+      return false;
   GLint viewport[4];
   double eye[3];
   const GLuint program = BeginOnePass(SpheresProgram, viewport, eye);
@@ -257,23 +280,27 @@ bool DrawSpheresInOnePass(const TGeoxData& model, const TSphereModel& sphere, co
   // drawn as the model: there the eye may be inside the sphere but outside
   // its facets, and the two part ways over much of the picture.
   const double eyeDistance = std::sqrt(eye[0] * eye[0] + eye[1] * eye[1] + eye[2] * eye[2]);
-  float radii[26] = {};
+  float modelRadii[4] = {0, 0, 0, 0};
   std::vector<float> modelScales;
-  int analytic = 0;
   for (int i = 0; i < count; ++i) {
     const double r = sphere.Radius * scales[i];
-    if (std::fabs(eyeDistance - r) <= 4 * sphere.FacetDepth * r + 0.5)
+    if (r > 0 && std::fabs(eyeDistance - r) <= 4 * sphere.FacetDepth * r + 0.5) {
+      if (modelScales.size() == 4) {
+        glUseProgram(0);
+        return false;
+      }
+      modelRadii[modelScales.size()] = static_cast<float>(r);
       modelScales.push_back(scales[i]);
-    else
-      radii[analytic++] = static_cast<float>(r);
+    }
   }
-  glUniform1fv(glGetUniformLocation(program, "radii"), 26, radii);
-  glUniform1i(glGetUniformLocation(program, "count"), analytic);
+  glUniform3f(glGetUniformLocation(program, "progression"), static_cast<float>(sphere.Radius * scales[0]),
+              static_cast<float>(sphere.Radius * step), static_cast<float>(count));
+  glUniform4fv(glGetUniformLocation(program, "modelRadii"), 1, modelRadii);
   glUniform3f(glGetUniformLocation(program, "increment"), std::round(colour.r * 255),
               std::round(colour.g * 255), std::round(colour.b * 255));
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE);
-  if (analytic > 0)
+  if (static_cast<int>(modelScales.size()) < count)
     DrawViewportQuad();
   glUseProgram(0);
   glColor4f(colour.r, colour.g, colour.b, colour.a);
