@@ -10,6 +10,17 @@ namespace {
 
 bool Reference = false;
 
+// A shader's or a program's info log, through the matching pair of getters.
+template <typename Getiv, typename GetLog>
+std::string InfoLog(GLuint object, Getiv getiv, GetLog getLog)
+{
+  GLint length = 0;
+  getiv(object, GL_INFO_LOG_LENGTH, &length);
+  std::vector<char> log(static_cast<size_t>(length > 0 ? length : 1), '\0');
+  getLog(object, static_cast<GLsizei>(log.size()), nullptr, log.data());
+  return log.data();
+}
+
 // The shader's GL name, or 0 with its log in error.
 GLuint CompileShader(GLenum kind, const char* source, std::string& error)
 {
@@ -20,11 +31,8 @@ GLuint CompileShader(GLenum kind, const char* source, std::string& error)
   glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
   if (ok == GL_TRUE)
     return shader;
-  GLint length = 0;
-  glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-  std::vector<char> log(static_cast<size_t>(length > 0 ? length : 1), '\0');
-  glGetShaderInfoLog(shader, static_cast<GLsizei>(log.size()), nullptr, log.data());
-  error = std::string(kind == GL_VERTEX_SHADER ? "vertex" : "fragment") + " shader: " + log.data();
+  error = std::string(kind == GL_VERTEX_SHADER ? "vertex" : "fragment") +
+          " shader: " + InfoLog(shader, glGetShaderiv, glGetShaderInfoLog);
   glDeleteShader(shader);
   return 0;
 }
@@ -61,11 +69,7 @@ uint32_t BuildProgram(const char* vertexShader, const char* fragmentShader, std:
   glGetProgramiv(program, GL_LINK_STATUS, &ok);
   if (ok == GL_TRUE)
     return program;
-  GLint length = 0;
-  glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-  std::vector<char> log(static_cast<size_t>(length > 0 ? length : 1), '\0');
-  glGetProgramInfoLog(program, static_cast<GLsizei>(log.size()), nullptr, log.data());
-  error = std::string("link: ") + log.data();
+  error = "link: " + InfoLog(program, glGetProgramiv, glGetProgramInfoLog);
   glDeleteProgram(program);
   return 0;
 }

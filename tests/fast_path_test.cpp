@@ -169,3 +169,22 @@ TEST(FastPath, OnlySpheresAreSpheres)
   EXPECT_DOUBLE_EQ(sphere.Radius, 3);
   EXPECT_NEAR(sphere.FacetDepth, 1 - 1 / std::sqrt(3.0), 1e-9);
 }
+
+// A program the driver refuses comes back as 0 with the compiler's reason,
+// and the effect it serves falls back to its layers, said once.
+TEST(FastPath, AProgramThatCannotBeBuiltFallsBackToTheLayers)
+{
+  std::string error;
+  if (!UseHeadlessContext(error))
+    GTEST_SKIP() << error;
+  const char* vertex = "#version 120\nvoid main() { gl_Position = gl_Vertex; }\n";
+  EXPECT_EQ(BuildProgram(vertex, "#version 120\nvoid main() { no_such_thing(); }\n", error), 0u);
+  EXPECT_NE(error.find("fragment shader: "), std::string::npos) << error;
+  error.clear();
+  EXPECT_NE(BuildProgram(vertex, "#version 120\nvoid main() { gl_FragColor = vec4(1.0); }\n", error), 0u)
+      << error;
+  TFastProgram broken = {"broken", vertex, "#version 120\nvoid main() { broken }\n"};
+  EXPECT_EQ(FastProgram(broken), 0u);
+  EXPECT_TRUE(broken.Failed);
+  EXPECT_EQ(FastProgram(broken), 0u);
+}
