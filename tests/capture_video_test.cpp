@@ -8,7 +8,7 @@
 
 namespace {
 
-TVideoSpec Spec(const std::string& path)
+TVideoSettings Settings(const std::string& path)
 {
   return {path, "/content/data/soundtrack.ogg", 640, 480, {25, 1}, 1000, 50};
 }
@@ -42,7 +42,7 @@ TEST(VideoArguments, NamesAreFilesAndTheContainerFollowsTheEnding)
       {"clip.webm", "", ""},
   };
   for (const auto& c : cases) {
-    const std::vector<std::string> args = VideoArguments(Spec(c.path), "/usr/bin/ffmpeg");
+    const std::vector<std::string> args = VideoArguments(Settings(c.path), "/usr/bin/ffmpeg");
     EXPECT_EQ(args.front(), "/usr/bin/ffmpeg");
     EXPECT_EQ(args.back(), "file:" + c.path);
     EXPECT_EQ(std::count(args.begin(), args.end(), c.path), 0) << c.path;
@@ -58,11 +58,11 @@ TEST(VideoArguments, NamesAreFilesAndTheContainerFollowsTheEnding)
 // also when fewer come than planned.
 TEST(VideoArguments, SoundFollowsTheFrames)
 {
-  TVideoSpec spec = Spec("clip.mp4");
-  spec.From = 96153;
-  spec.FrameCount = 150;
-  spec.Rate = {1000, 40};
-  const std::vector<std::string> args = VideoArguments(spec, "ffmpeg");
+  TVideoSettings settings = Settings("clip.mp4");
+  settings.From = 96153;
+  settings.FrameCount = 150;
+  settings.Rate = {1000, 40};
+  const std::vector<std::string> args = VideoArguments(settings, "ffmpeg");
   EXPECT_EQ(After(args, "-ss"), "96.153");
   EXPECT_EQ(After(args, "-t"), "6.000");
   EXPECT_NE(std::find(args.begin(), args.end(), "-shortest"), args.end());

@@ -6,7 +6,7 @@
 // glyphs on a frame. The tests are split by what they check:
 // scene_plans_test.cpp (the table's plan columns), scene_captions_test.cpp,
 // scene_frames_test.cpp (first frames, random draws, the GL state left behind)
-// and scene_specifics_test.cpp (each scene's own arithmetic).
+// and scene_details_test.cpp (each scene's own arithmetic).
 #pragma once
 
 #include "engine/random.h"

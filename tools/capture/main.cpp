@@ -302,9 +302,9 @@ int main(int argc, char** argv)
     StopBeforeFrames(StopSignal);
   TVideoEncoder video;
   if (!options.Video.empty()) {
-    const TVideoSpec spec = {options.Video, soundtrack, options.Width, options.Height, CaptureRate(options.Step, options.Fps), options.From,
+    const TVideoSettings settings = {options.Video, soundtrack, options.Width, options.Height, CaptureRate(options.Step, options.Fps), options.From,
                              total};
-    if (!video.Start(spec, error))
+    if (!video.Start(settings, error))
       Fail(options.Video + ": " + error);
   }
   TContactSheet sheet(options.Width, options.Height, 4, 6);

@@ -70,19 +70,19 @@ bool FileState(const std::string& path, int64_t& size, int64_t& modified, bool& 
 
 }  // namespace
 
-std::vector<std::string> VideoArguments(const TVideoSpec& spec, const std::string& program)
+std::vector<std::string> VideoArguments(const TVideoSettings& settings, const std::string& program)
 {
-  const double rate = static_cast<double>(spec.Rate.Frames) / spec.Rate.Seconds;
+  const double rate = static_cast<double>(settings.Rate.Frames) / settings.Rate.Seconds;
   std::vector<std::string> args = {
       program, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
       "-f", "rawvideo", "-pix_fmt", "rgb24",
-      "-s", std::to_string(spec.Width) + "x" + std::to_string(spec.Height),
-      "-r", std::to_string(spec.Rate.Frames) + "/" + std::to_string(spec.Rate.Seconds),
+      "-s", std::to_string(settings.Width) + "x" + std::to_string(settings.Height),
+      "-r", std::to_string(settings.Rate.Frames) + "/" + std::to_string(settings.Rate.Seconds),
       "-i", "pipe:0",
-      "-ss", Format("%.3f", spec.From / 1000.0), "-i", "file:" + spec.Soundtrack,
+      "-ss", Format("%.3f", settings.From / 1000.0), "-i", "file:" + settings.Soundtrack,
       "-map", "0:v", "-map", "1:a",
       // The sound ends with the last frame, also when the capture stops early.
-      "-t", Format("%.3f", static_cast<double>(spec.FrameCount) / rate), "-shortest"};
+      "-t", Format("%.3f", static_cast<double>(settings.FrameCount) / rate), "-shortest"};
   // A key frame every two seconds bounds what a kill can take from the end.
   const int keyInterval = rate * 2 < 1 ? 1 : static_cast<int>(rate * 2 + 0.5);
   args.insert(args.end(), {"-c:v", "libx264", "-preset", "veryfast", "-crf", "20", "-pix_fmt",
@@ -90,14 +90,14 @@ std::vector<std::string> VideoArguments(const TVideoSpec& spec, const std::strin
                            "192k"});
   // Other endings (".avi", ".webm") are ffmpeg's to choose by; a name with no
   // ending at all, or a device such as /dev/stdout, gets MP4.
-  const std::string base = spec.Path.substr(spec.Path.rfind('/') + 1);
-  if (EndsWith(spec.Path, ".mkv"))
+  const std::string base = settings.Path.substr(settings.Path.rfind('/') + 1);
+  if (EndsWith(settings.Path, ".mkv"))
     args.insert(args.end(), {"-f", "matroska"});
-  else if (EndsWith(spec.Path, ".mp4") || EndsWith(spec.Path, ".m4v") ||
-           EndsWith(spec.Path, ".mov") || base.find('.') == std::string::npos)
-    args.insert(args.end(), {"-f", EndsWith(spec.Path, ".mov") ? "mov" : "mp4", "-movflags",
+  else if (EndsWith(settings.Path, ".mp4") || EndsWith(settings.Path, ".m4v") ||
+           EndsWith(settings.Path, ".mov") || base.find('.') == std::string::npos)
+    args.insert(args.end(), {"-f", EndsWith(settings.Path, ".mov") ? "mov" : "mp4", "-movflags",
                              "+frag_keyframe+empty_moov+default_base_moof"});
-  args.push_back("file:" + spec.Path);
+  args.push_back("file:" + settings.Path);
   return args;
 }
 
@@ -136,9 +136,9 @@ TVideoEncoder::~TVideoEncoder()
     ::close(Errors);
 }
 
-bool TVideoEncoder::Start(const TVideoSpec& spec, std::string& error)
+bool TVideoEncoder::Start(const TVideoSettings& settings, std::string& error)
 {
-  Path = spec.Path;
+  Path = settings.Path;
   const std::string program = FindProgram("ffmpeg");
   if (program.empty()) {
     error = "--video needs ffmpeg, which is not on PATH";
@@ -181,7 +181,7 @@ bool TVideoEncoder::Start(const TVideoSpec& spec, std::string& error)
   posix_spawnattr_setflags(&attributes,
                            POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
 
-  const std::vector<std::string> args = VideoArguments(spec, program);
+  const std::vector<std::string> args = VideoArguments(settings, program);
   std::vector<char*> argv;
   for (const std::string& arg : args)
     argv.push_back(const_cast<char*>(arg.c_str()));

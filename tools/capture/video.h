@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-struct TVideoSpec {
+struct TVideoSettings {
   std::string Path;        // the video, as the user named it
   std::string Soundtrack;  // the Ogg Vorbis file the sound is taken from
   int Width, Height;       // of the video and of the raw RGB frames written
@@ -26,8 +26,8 @@ struct TVideoSpec {
   int64_t FrameCount;      // frames the capture means to write
 };
 
-// ffmpeg's arguments for the spec, the program name first. Pure: no files.
-std::vector<std::string> VideoArguments(const TVideoSpec& spec, const std::string& program);
+// ffmpeg's arguments for these settings, the program name first. Pure: no files.
+std::vector<std::string> VideoArguments(const TVideoSettings& settings, const std::string& program);
 
 // The full name of an executable program found on PATH, or "" when none.
 std::string FindProgram(const std::string& name);
@@ -41,7 +41,7 @@ public:
   ~TVideoEncoder();
 
   // Starts ffmpeg; false with the reason when it cannot be started.
-  bool Start(const TVideoSpec& spec, std::string& error);
+  bool Start(const TVideoSettings& settings, std::string& error);
   // One frame of Width x Height RGB, top row first. False when
   // ffmpeg no longer takes frames; Finish then tells why.
   bool Write(const std::vector<uint8_t>& rgb);
