@@ -212,7 +212,7 @@ case "$HOW" in
     sleep 1
     kill -0 $pid 2>/dev/null || fail "the demo ended before its loading could"
     cat outro.camera > data/scene_outro.camera
-    wait_exit 30
+    wait_exit 120
     status=$?
     restore_outro
     echo "$HOW: a quick Escape during loading ended the demo once loaded, status $status"
