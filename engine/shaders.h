@@ -6,7 +6,8 @@
 // draws them so, layer by layer. The fast path, the default, draws each stack
 // in one pass with a GLSL 1.20 program that works out per pixel what the
 // layers leave there, rounding as the blend unit does; its picture stays
-// within a tolerance of the reference (tools/compare checks two captures). UseReferencePath selects the reference for the whole program (the
+// within a tolerance of the reference (tools/compare checks two captures).
+// UseReferencePath selects the reference for the whole program (the
 // capture tool's and the bench's --reference, the tests' comparisons). Where
 // a program cannot be built (a driver without GLSL 1.20), its reason is said
 // once on standard error and that effect is drawn the reference way.

@@ -15,6 +15,7 @@
 namespace {
 
 TCameraPath AtomPath = {};
+TSphereModel AtomSky = {};  // SkyModel's radius and facet depth, from Prepare
 
 // The additive flash from the centre of the world: five rotated "ATOM" quads
 // and the dim red sky shells. Depth writes stay off while it draws (and, below
@@ -51,8 +52,7 @@ void AtomFlash(const TAtomPlan& plan)
   }
   glDisable(GL_TEXTURE_2D);
   const TColour shellColour = {0.03f, 0.02f, 0.02f, 1};
-  const TSphereModel sky = SphereModel(SkyModel);
-  if (DrawSpheresInOnePass(SkyModel, sky, plan.ShellScale, AtomShellCount, shellColour)) {
+  if (DrawSpheresInOnePass(SkyModel, AtomSky, plan.ShellScale, AtomShellCount, shellColour)) {
     glDepthMask(GL_TRUE);
     return;
   }
@@ -75,6 +75,7 @@ void AtomFlash(const TAtomPlan& plan)
 void tscene_atom::Prepare()
 {
   LoadCameraPath(AtomPath, "data\\scene_atom.camera");
+  AtomSky = SphereModel(SkyModel);
 }
 
 void tscene_atom::Render(int32_t t)
