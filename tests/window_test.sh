@@ -187,9 +187,17 @@ wait_playing() {
 # One quick Escape, press and release back to back, while the demo is
 # stopped: both reach it in the same batch of events, as a tap shorter than a
 # frame does.
+# The window is found by its title as soon as it is made, which under the
+# sanitizers can be a second before it is mapped; focus (and the key with it)
+# only goes to a mapped window, so the tap waits for that first.
 tap_escape() {
+  for _ in $(seq 1 600); do
+    xwininfo -id "$1" 2>/dev/null | grep -q "Map State: IsViewable" && break
+    kill -0 $pid 2>/dev/null || fail "the demo ended before its window was shown"
+    sleep 0.2
+  done
   kill -STOP $pid
-  xdotool windowfocus "$1" 2>/dev/null
+  timeout 10 xdotool windowfocus --sync "$1" 2>/dev/null || fail "the window did not take the focus"
   xdotool key Escape
   sleep 0.5
   kill -CONT $pid
