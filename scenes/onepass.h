@@ -27,9 +27,10 @@ struct TSphereModel {
 };
 TSphereModel SphereModel(const TGeoxData& model);
 
-// count copies of a sphere model scaled by scales[i] (at most 26), each adding
-// colour (saturated) where it passes the depth test, seen from both sides, as
-// count additive draws of the model would. Copies whose surface passes within
-// a few facet depths of the eye are drawn as the model.
+// count copies of a sphere model scaled by scales[i], each adding colour
+// (saturated) where it passes the depth test, seen from both sides, as count
+// additive draws of the model would. The scales must rise evenly, smallest
+// first; copies whose surface passes within a few facet depths of the eye
+// (at most four) are drawn as the model. Otherwise it returns false.
 bool DrawSpheresInOnePass(const TGeoxData& model, const TSphereModel& sphere, const float* scales,
                           int count, TColour colour);

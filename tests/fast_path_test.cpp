@@ -88,6 +88,13 @@ void ExpectWithinTolerance(const std::vector<uint8_t>& reference, const std::vec
   largest.Worst = std::max(largest.Worst, d.Worst);
 }
 
+// The largest differences of a set of frames, for the test log.
+void PrintLargest(const char* size, const TFrameDifference& largest)
+{
+  std::printf("%s: largest mean %.4f, largest share over 16 %.5f%%, worst %d\n", size, largest.Mean,
+              100 * largest.ShareOver16, largest.Worst);
+}
+
 }  // namespace
 
 TEST(FastPath, EveryFixedFrameIsWithinTheToleranceOfTheReference)
@@ -103,8 +110,7 @@ TEST(FastPath, EveryFixedFrameIsWithinTheToleranceOfTheReference)
     for (size_t i = 0; i < run.size(); ++i)
       ExpectWithinTolerance(reference[i], fast[i], run[i], largest);
   }
-  std::printf("640x480: largest mean %.4f, largest share over 16 %.5f%%, worst %d\n", largest.Mean,
-              100 * largest.ShareOver16, largest.Worst);
+  PrintLargest("640x480", largest);
 }
 
 TEST(FastPath, LargeFramesAreWithinTheToleranceOfTheReference)
@@ -121,8 +127,7 @@ TEST(FastPath, LargeFramesAreWithinTheToleranceOfTheReference)
     SCOPED_TRACE(row.Name);
     ExpectWithinTolerance(RenderRun({t}, true)[0], RenderRun({t}, false)[0], t, largest);
   }
-  std::printf("1440x1080: largest mean %.4f, largest share over 16 %.5f%%, worst %d\n", largest.Mean,
-              100 * largest.ShareOver16, largest.Worst);
+  PrintLargest("1440x1080", largest);
 }
 
 // The one-pass drawing runs on the fast path and stands aside on the

@@ -302,8 +302,8 @@ int main(int argc, char** argv)
     StopBeforeFrames(StopSignal);
   TVideoEncoder video;
   if (!options.Video.empty()) {
-    const TVideoSettings settings = {options.Video, soundtrack, options.Width, options.Height, CaptureRate(options.Step, options.Fps), options.From,
-                             total};
+    const TVideoSettings settings = {options.Video, soundtrack, options.Width, options.Height,
+                                     CaptureRate(options.Step, options.Fps), options.From, total};
     if (!video.Start(settings, error))
       Fail(options.Video + ": " + error);
   }
