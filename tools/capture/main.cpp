@@ -12,6 +12,7 @@
 #include "engine/paths.h"
 #include "engine/shaders.h"
 #include "host/headlessdemo.h"
+#include "host/options.h"
 #include "host/timeline.h"
 #include "scenes/intervals.h"
 
@@ -39,8 +40,8 @@ struct TOptions {
   int32_t To = LastFrameTime;
   int32_t Step = 20;
   int Fps = 0;  // 0: frames --step ms apart
-  int Width = FrameWidth;   // of the video and the PNG frames
-  int Height = FrameHeight;
+  int32_t Width = BaseFrameWidth;  // of the video and the PNG frames
+  int32_t Height = BaseFrameHeight;
   int Samples = 1;  // --msaa
   bool Reference = false;  // --reference
   std::string Frames;
@@ -56,8 +57,9 @@ const char* const Usage =
     "       mvrk_capture --list-scenes\n"
     "Renders the demo headless at music times from, from + step, ... up to to\n"
     "(at most 223999), or with --fps N frame k at round(from + k * 1000 / N) ms\n"
-    "and a video of N frames a second. --size WxH draws the frame natively at\n"
-    "the largest 4:3 size that fits (320x240 to 2880x2160), black bars around;\n"
+    "and a video of N frames a second. --size WxH (from 320x180 to what the\n"
+    "driver holds) fits the picture to that size: 16:9 edge to edge, pillars\n"
+    "when wider; a 4:3 size gives the whole 640x480 frame, bars included;\n"
     "--msaa N draws it with N samples (2, 4 or 8, as the driver offers).\n"
     "--reference draws the layered effects layer by layer, as designed, instead\n"
     "of in one pass each (compare the two with mvrk_compare).\n"
@@ -91,20 +93,6 @@ void MakeFolder(const std::string& folder)
 bool ParseTime(const char* text, int32_t& value)
 {
   return ParseWholeNumber(text, 100000000, value);
-}
-
-// "WxH", each side 16 to 8192 pixels.
-bool ParseSize(const char* text, int& width, int& height)
-{
-  const char* x = std::strchr(text, 'x');
-  int32_t w = 0;
-  int32_t h = 0;
-  if (!x || !ParseWholeNumber(text, 8192, w, 'x') || !ParseWholeNumber(x + 1, 8192, h) || w < 16 ||
-      h < 16)
-    return false;
-  width = w;
-  height = h;
-  return true;
 }
 
 // One line a scene, "NAME START END" in ms of music: the part of its interval
@@ -141,6 +129,7 @@ TOptions ParseOptions(int argc, char** argv)
       FailUsage(flag + " needs a value");
     const char* value = argv[++i];
     int32_t* time = nullptr;
+    std::string sizeError;
     if (flag == "--data")
       options.Data = value;
     else if (flag == "--frames")
@@ -162,14 +151,12 @@ TOptions ParseOptions(int argc, char** argv)
     else if (flag == "--fps" && (!ParseWholeNumber(value, 1000, options.Fps) || options.Fps < 1))
       FailUsage(std::string("--fps takes a whole number of frames a second from 1 to 1000, not \"") +
                 value + "\"");
-    else if (flag == "--size" && !ParseSize(value, options.Width, options.Height))
-      FailUsage(std::string("--size takes WIDTHxHEIGHT, each 16 to 8192, not \"") + value + "\"");
+    else if (flag == "--size" && !ParseOutputSize(flag, value, options.Width, options.Height, sizeError))
+      FailUsage(sizeError);
     else if (flag == "--msaa" && (!ParseWholeNumber(value, 8, options.Samples) ||
                                   (options.Samples != 2 && options.Samples != 4 &&
                                    options.Samples != 8)))
       FailUsage(std::string("--msaa takes 2, 4 or 8 samples, not \"") + value + "\"");
-    else if (flag == "--size" && FrameToFit(options.Width, options.Height).FrameWidth == 0)
-      FailUsage(std::string("--size ") + value + " is too small for the smallest frame, 320x240");
     if (time && !ParseTime(value, *time))
       FailUsage(flag + " takes a whole number of milliseconds, not \"" + value + "\"");
   }
