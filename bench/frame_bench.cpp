@@ -48,7 +48,7 @@ struct TOptions {
   std::string Json;
   int32_t Width = BaseFrameWidth;  // of the output the frame is fitted to
   int32_t Height = BaseFrameHeight;
-  int Samples = 1;
+  int32_t Samples = 1;
   bool Reference = false;
 };
 
@@ -94,13 +94,13 @@ TOptions ParseOptions(int argc, char** argv)
     else if ((arg == "--from" || arg == "--to" || arg == "--json" || arg == "--size" ||
               arg == "--msaa") && i + 1 < argc) {
       const char* value = argv[++i];
-      if (arg == "--msaa" && !ParseWholeNumber(value, 8, options.Samples))
-        Fail(std::string("--msaa takes 2, 4 or 8 samples, not \"") + value + "\"");
-      else if (arg == "--msaa")
+      std::string valueError;
+      if (arg == "--msaa" && !ParseSampleCount(value, options.Samples, valueError))
+        Fail(valueError);
+      if (arg == "--msaa")
         continue;
-      std::string sizeError;
-      if (arg == "--size" && !ParseOutputSize(arg, value, options.Width, options.Height, sizeError))
-        Fail(sizeError);
+      if (arg == "--size" && !ParseOutputSize(arg, value, options.Width, options.Height, valueError))
+        Fail(valueError);
       if (arg == "--size")
         continue;
       if (arg == "--from")

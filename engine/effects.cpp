@@ -199,7 +199,7 @@ int ScaledBlurWeight(int weight, double k)
 {
   if (weight <= 0 || weight >= 256 || k == 1.0)
     return weight;
-  return static_cast<int>(std::lround(256.0 * std::pow(weight / 256.0, 1.0 / k)));
+  return static_cast<int>(RoundEven(256.0 * std::pow(weight / 256.0, 1.0 / k)));
 }
 
 void BlurCorner(int weight)

@@ -228,10 +228,10 @@ bool ChooseFrameSamples(int samples, std::string& error)
     GLint most = 0;
     glGetIntegerv(GL_MAX_SAMPLES, &most);
     std::string offered;
-    for (int n : {2, 4, 8})
+    for (int n : FrameSampleCounts)
       if (n <= most)
         offered += (offered.empty() ? "" : ", ") + std::to_string(n);
-    if ((samples != 2 && samples != 4 && samples != 8) || samples > most) {
+    if (!IsFrameSampleCount(samples) || samples > most) {
       error = "multisampling with " + std::to_string(samples) + " samples is not offered; " +
               (offered.empty() ? std::string("the driver offers none")
                                : "the driver offers " + offered);
@@ -242,6 +242,14 @@ bool ChooseFrameSamples(int samples, std::string& error)
     return MakeFrameStorage(FrameWidth, FrameHeight, samples, error);
   FrameSamples = samples;
   return true;
+}
+
+bool IsFrameSampleCount(int samples)
+{
+  for (int n : FrameSampleCounts)
+    if (n == samples)
+      return true;
+  return false;
 }
 
 int FrameSampleCount()

@@ -85,6 +85,9 @@ TFrameFit FrameToFit(int width, int height);
 // (the effects' copies and read-back, the capture's, the window's
 // presentation) resolves it first, between BeginFrameRead and EndFrameRead.
 bool ChooseFrameSamples(int samples, std::string& error);
+// The sample counts a frame can be asked for, whatever the driver offers.
+constexpr int FrameSampleCounts[] = {2, 4, 8};
+bool IsFrameSampleCount(int samples);
 int FrameSampleCount();
 // Binds the frame's pixels for reading (resolved when multisampled); the frame
 // stays bound for drawing. EndFrameRead binds the frame for both again.

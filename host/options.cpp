@@ -6,6 +6,7 @@
 #include "scenes/intervals.h"
 
 #include <cstring>
+#include <iterator>
 
 bool ParseOutputSize(const std::string& flag, const char* text, int32_t& width, int32_t& height,
                      std::string& error)
@@ -23,6 +24,22 @@ bool ParseOutputSize(const std::string& flag, const char* text, int32_t& width, 
   }
   width = w;
   height = h;
+  return true;
+}
+
+bool ParseSampleCount(const char* text, int32_t& samples, std::string& error)
+{
+  int32_t parsed = 0;
+  if (!ParseWholeNumber(text, 1000, parsed) || !IsFrameSampleCount(parsed)) {
+    // "2, 4 or 8"
+    const size_t n = std::size(FrameSampleCounts);
+    std::string counts;
+    for (size_t i = 0; i < n; ++i)
+      counts += (i == 0 ? "" : i + 1 == n ? " or " : ", ") + std::to_string(FrameSampleCounts[i]);
+    error = "--msaa takes " + counts + " samples, not \"" + text + "\"";
+    return false;
+  }
+  samples = parsed;
   return true;
 }
 
@@ -46,11 +63,8 @@ TDemoCommand ParseDemoOptions(int argc, const char* const* argv, TDemoOptions& o
         return TDemoCommand::Bad;
       }
       const char* value = argv[++i];
-      if (flag == "--msaa" && (!ParseWholeNumber(value, 8, options.Samples) ||
-                               (options.Samples != 2 && options.Samples != 4 && options.Samples != 8))) {
-        error = std::string("--msaa takes 2, 4 or 8 samples, not \"") + value + "\"";
+      if (flag == "--msaa" && !ParseSampleCount(value, options.Samples, error))
         return TDemoCommand::Bad;
-      }
       if (flag == "--size" && !ParseOutputSize(flag, value, options.Width, options.Height, error))
         return TDemoCommand::Bad;
     } else if (flag == "--from") {

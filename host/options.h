@@ -28,6 +28,9 @@ enum class TDemoCommand {
 bool ParseOutputSize(const std::string& flag, const char* text, int32_t& width, int32_t& height,
                      std::string& error);
 
+// "N" for --msaa: a count of FrameSampleCounts. False with the reason otherwise.
+bool ParseSampleCount(const char* text, int32_t& samples, std::string& error);
+
 TDemoCommand ParseDemoOptions(int argc, const char* const* argv, TDemoOptions& options,
                               std::string& error);
 

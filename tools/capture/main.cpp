@@ -42,7 +42,7 @@ struct TOptions {
   int Fps = 0;  // 0: frames --step ms apart
   int32_t Width = BaseFrameWidth;  // of the video and the PNG frames
   int32_t Height = BaseFrameHeight;
-  int Samples = 1;  // --msaa
+  int32_t Samples = 1;  // --msaa
   bool Reference = false;  // --reference
   std::string Frames;
   std::string Video;
@@ -129,7 +129,7 @@ TOptions ParseOptions(int argc, char** argv)
       FailUsage(flag + " needs a value");
     const char* value = argv[++i];
     int32_t* time = nullptr;
-    std::string sizeError;
+    std::string valueError;
     if (flag == "--data")
       options.Data = value;
     else if (flag == "--frames")
@@ -151,12 +151,10 @@ TOptions ParseOptions(int argc, char** argv)
     else if (flag == "--fps" && (!ParseWholeNumber(value, 1000, options.Fps) || options.Fps < 1))
       FailUsage(std::string("--fps takes a whole number of frames a second from 1 to 1000, not \"") +
                 value + "\"");
-    else if (flag == "--size" && !ParseOutputSize(flag, value, options.Width, options.Height, sizeError))
-      FailUsage(sizeError);
-    else if (flag == "--msaa" && (!ParseWholeNumber(value, 8, options.Samples) ||
-                                  (options.Samples != 2 && options.Samples != 4 &&
-                                   options.Samples != 8)))
-      FailUsage(std::string("--msaa takes 2, 4 or 8 samples, not \"") + value + "\"");
+    else if (flag == "--size" && !ParseOutputSize(flag, value, options.Width, options.Height, valueError))
+      FailUsage(valueError);
+    else if (flag == "--msaa" && !ParseSampleCount(value, options.Samples, valueError))
+      FailUsage(valueError);
     if (time && !ParseTime(value, *time))
       FailUsage(flag + " takes a whole number of milliseconds, not \"" + value + "\"");
   }
