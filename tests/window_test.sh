@@ -205,6 +205,20 @@ tap_escape() {
   kill -CONT $pid
 }
 
+# Resizes window $1 to $2 (WxH), waits for the demo to say its frame is
+# now $3, and grabs the window's area as raw RGB into $4.
+resize_and_grab() {
+  xdotool windowsize "$1" "${2%x*}" "${2#*x}"
+  for _ in $(seq 1 20); do
+    grep -q "frame $3" demo.log && break
+    sleep 0.5
+  done
+  grep -q "frame $3" demo.log || fail "the frame did not follow the window to $2"
+  sleep 1
+  ffmpeg -v error -y -f x11grab -video_size "$2" -i "$DISPLAY" -frames:v 1 -f rawvideo \
+    -pix_fmt rgb24 "$4" || fail "no screen grab"
+}
+
 case "$HOW" in
   tapplaying)
     wid=$(wait_window mvrk_dms) || fail "no window titled mvrk_dms appeared"
@@ -283,15 +297,7 @@ case "$HOW" in
     grep -q "frame 1024x768" demo.log || fail "the frame is not native at 1024x768"
     # 16:9: the band fills the window, no black row or column at its edges;
     # then square: the whole 800 x 600 frame, black rows above and below.
-    xdotool windowsize "$wid" 1280 720
-    for _ in $(seq 1 20); do
-      grep -q "frame 1280x960" demo.log && break
-      sleep 0.5
-    done
-    grep -q "frame 1280x960" demo.log || fail "the frame did not follow the window to 1280x720"
-    sleep 1
-    ffmpeg -v error -y -f x11grab -video_size 1280x720 -i "$DISPLAY" -frames:v 1 -f rawvideo \
-      -pix_fmt rgb24 wide.rgb || fail "no screen grab"
+    resize_and_grab "$wid" 1280x720 1280x960 wide.rgb
     read -r top bottom left right < <(od -An -tu1 -v -w3840 wide.rgb | awk '{
         for (x = 0; x < 1280; x++) for (c = 1; c <= 3; c++) {
           v = $(x * 3 + c)
@@ -304,15 +310,7 @@ case "$HOW" in
     echo "$HOW: at 1280x720 the edge rows brightest $top and $bottom, edge columns $left and $right"
     [ "$bottom" -gt 0 ] && [ "$left" -gt 0 ] && [ "$right" -gt 0 ] ||
       fail "the 1280x720 window shows black at its edges"
-    xdotool windowsize "$wid" 800 800
-    for _ in $(seq 1 20); do
-      grep -q "frame 800x600" demo.log && break
-      sleep 0.5
-    done
-    grep -q "frame 800x600" demo.log || fail "the frame did not follow the window to 800x800"
-    sleep 1
-    ffmpeg -v error -y -f x11grab -video_size 800x800 -i "$DISPLAY" -frames:v 1 -f rawvideo \
-      -pix_fmt rgb24 square.rgb || fail "no screen grab"
+    resize_and_grab "$wid" 800x800 800x600 square.rgb
     read -r above inside below < <(od -An -tu1 -v -w2400 square.rgb | awk '{
         for (i = 1; i <= NF; i++) {
           if (NR <= 100) { if ($i > a) a = $i }
