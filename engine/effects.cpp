@@ -62,7 +62,10 @@ void FullQuad(float x1, float y1)
 // RestoreScreen, MixBlur and AddGlow in one pass: the picture from the
 // current copy (the frame holds the same pixels once restored), the blurred
 // corner stretched over it, both terms worked out in 8-bit steps as the blend
-// unit does (each product rounded, each sum saturated).
+// unit does: each sum saturated, and each product of two 8-bit values x and y
+// taken as (x y + floor(x y / 256) + 128) / 256, rounded down, as Mesa's
+// blend unit multiplies. That is x y / 255 rounded for all but 24 pairs (152
+// and 229 the first), which it gives one less.
 TFastProgram BlurAndGlowProgram = {
     "blur and glow",
     R"(#version 120
@@ -83,7 +86,8 @@ varying vec2 pictureCoord;
 varying vec2 blurCoord;
 vec3 Scaled(vec3 a, float b)
 {
-  return floor(a * b / 255.0 + 0.5);
+  vec3 p = a * b;
+  return floor((p + floor(p / 256.0) + 128.0) / 256.0);
 }
 void main()
 {

@@ -7,6 +7,10 @@
 // in one pass with a GLSL 1.20 program that works out per pixel what the
 // layers leave there, rounding as the blend unit does; its picture stays
 // within a tolerance of the reference (tools/compare checks two captures).
+// The chain's program multiplies as Mesa's blend unit does and so leaves the
+// layers' pixels exactly on Mesa; another blend unit may round some products
+// the other way. The shells' program counts crossings where the layers draw
+// facets, and differs from them in a few pixels.
 // UseReferencePath selects the reference for the whole program (the
 // capture tool's and the bench's --reference, the tests' comparisons). Where
 // a program cannot be built (a driver without GLSL 1.20), its reason is said
