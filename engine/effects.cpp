@@ -103,12 +103,12 @@ void main()
 
 int ScreenCopyWidth()
 {
-  return FrameWidth == BaseFrameWidth ? 1024 : PowerOfTwoAtLeast(FrameWidth);
+  return PowerOfTwoAtLeast(FrameWidth);
 }
 
 int ScreenCopyHeight()
 {
-  return FrameHeight == BaseFrameHeight ? 512 : PowerOfTwoAtLeast(FrameHeight);
+  return PowerOfTwoAtLeast(FrameHeight);
 }
 
 int GlowCornerPixels()
