@@ -97,7 +97,10 @@ void main()
   vec3 mixed = min(Scaled(src, 255.0 - a) + Scaled(dst, a), 255.0);
   gl_FragColor = vec4(min(mixed + src, 255.0) / 255.0, 1.0);
 }
-)"};
+)",
+    {"picture", "blur", "mixColour"}};
+// BlurAndGlowProgram.Uniforms, in the order of its names.
+enum TBlurAndGlowUniform { PictureUniform, BlurUniform, MixColourUniform };
 
 }  // namespace
 
@@ -279,9 +282,10 @@ bool MixBlurAndAddGlow(float red, float green, float blue, float alpha)
   Begin2D();
   glDisable(GL_BLEND);
   glUseProgram(program);
-  glUniform1i(glGetUniformLocation(program, "picture"), 0);
-  glUniform1i(glGetUniformLocation(program, "blur"), 1);
-  glUniform4f(glGetUniformLocation(program, "mixColour"), red, green, blue, alpha);
+  const std::vector<int32_t>& uniforms = BlurAndGlowProgram.Uniforms;
+  glUniform1i(uniforms[PictureUniform], 0);
+  glUniform1i(uniforms[BlurUniform], 1);
+  glUniform4f(uniforms[MixColourUniform], red, green, blue, alpha);
   glColor4f(red, green, blue, alpha);
   glActiveTexture(GL_TEXTURE1);
   glBindTexture(GL_TEXTURE_2D, BlurTexture);
@@ -306,6 +310,9 @@ bool MixBlurAndAddGlow(float red, float green, float blue, float alpha)
   glVertex2f(0, h);
   glEnd();
   glUseProgram(0);
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, BlurTexture);
   End2D();
   return true;

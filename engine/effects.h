@@ -62,8 +62,9 @@ void AddGlow();
 // Result: blur * (1 - alpha) + picture * alpha.
 void MixBlur(float red, float green, float blue, float alpha);
 // RestoreScreen, MixBlur and AddGlow drawn as one pass on the fast path
-// (engine/shaders.h), leaving the colour (red, green, blue, alpha) current as
-// they do; false, drawing nothing, where the reference path is in force or
+// (engine/shaders.h), leaving the colour (red, green, blue, alpha) current and
+// BlurTexture bound as they do, and texture unit 1, which it reads the blur
+// through, with no texture bound; false, drawing nothing, where the reference path is in force or
 // its program could not be built (the caller then draws the three).
 bool MixBlurAndAddGlow(float red, float green, float blue, float alpha);
 void FlipScreenCopies();
