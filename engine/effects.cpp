@@ -141,7 +141,7 @@ void DrawTrail(float alpha)
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glColor4f(1, 1, 1, alpha);
   glBindTexture(GL_TEXTURE_2D, PreviousScreenCopy());
-  CopyQuad(BaseFrameWidth - 1, BaseFrameHeight - 1);
+  CopyQuad(ScreenWidth - 1, ScreenHeight - 1);
   glDisable(GL_BLEND);
   End2D();
 }
@@ -246,7 +246,7 @@ void RestoreScreen()
   glEnable(GL_SCISSOR_TEST);
   const int corner = GlowCornerPixels();
   glScissor(0, FrameHeight - corner, corner, corner);
-  CopyQuad(BaseFrameWidth, BaseFrameHeight);
+  CopyQuad(ScreenWidth, ScreenHeight);
   glPopAttrib();
   End2D();
 }
@@ -257,7 +257,7 @@ void AddGlow()
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE);
   glBindTexture(GL_TEXTURE_2D, BlurTexture);
-  FullQuad(BaseFrameWidth, BaseFrameHeight);
+  FullQuad(ScreenWidth, ScreenHeight);
   glDisable(GL_BLEND);
   End2D();
 }
@@ -269,7 +269,7 @@ void MixBlur(float red, float green, float blue, float alpha)
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_ALPHA);
   glBindTexture(GL_TEXTURE_2D, BlurTexture);
-  FullQuad(BaseFrameWidth, BaseFrameHeight);
+  FullQuad(ScreenWidth, ScreenHeight);
   glDisable(GL_BLEND);
   End2D();
 }
@@ -293,8 +293,8 @@ bool MixBlurAndAddGlow(float red, float green, float blue, float alpha)
   glBindTexture(GL_TEXTURE_2D, CurrentScreenCopy());
   const double s1 = static_cast<double>(FrameWidth) / ScreenCopyWidth();
   const double t1 = static_cast<double>(FrameHeight) / ScreenCopyHeight();
-  const float w = BaseFrameWidth;
-  const float h = BaseFrameHeight;
+  const float w = ScreenWidth;
+  const float h = ScreenHeight;
   glBegin(GL_QUADS);
   glMultiTexCoord2d(GL_TEXTURE1, 0, 1);
   glTexCoord2d(0, t1);
