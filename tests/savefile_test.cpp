@@ -131,6 +131,7 @@ TEST(ReplaceFile, KeepsTheOldFilesMode)
   const mode_t modes[] = {0600, 0640, 0755, 0444, 0604};
   for (const mode_t mode : modes) {
     const std::string path = dir.File("kept.bin");
+    unlink(path.c_str());
     WriteText(path, "old");
     ASSERT_EQ(chmod(path.c_str(), mode), 0);
     std::string error;
@@ -232,4 +233,22 @@ TEST(ReplaceFile, PipeIsWrittenInPlace)
   ASSERT_EQ(lstat(pipe.c_str(), &state), 0);
   EXPECT_TRUE(S_ISFIFO(state.st_mode));
   EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{"pipe"});
+}
+
+// A program file name is resolved whole, its last component too: the file
+// that matches it without regard to case is replaced; a last component that
+// matches nothing is created as written.
+TEST(WriteFile, ResolvesTheWholeNameWithoutRegardToCase)
+{
+  TTempDir dir;
+  mkdir(dir.File("Data").c_str(), 0755);
+  WriteText(dir.File("Data/default.camera"), "old");
+  SetContentRoot(dir.Path());
+  std::string error;
+  EXPECT_TRUE(WriteFileBytes("data\\Default.CAMERA", "new", 3, error)) << error;
+  EXPECT_TRUE(WriteFileBytes("DATA\\Fresh.txt", "made", 4, error)) << error;
+  SetContentRoot("");
+  EXPECT_EQ(FileText(dir.File("Data/default.camera")), "new");
+  EXPECT_EQ(FileText(dir.File("Data/Fresh.txt")), "made");
+  EXPECT_EQ(FolderNames(dir.File("Data")).size(), 2u);
 }
