@@ -123,9 +123,11 @@ while IFS='|' read -r status args message; do
   out=$("$CAPTURE" $args 2>&1)
   got=$?
   [ $got -eq "$status" ] || fail "for '$args' expected status $status, got $got: $out"
-  echo "$out" | grep -q -- "$message" || fail "for '$args' expected '$message', got: $out"
+  # A here-string, not a pipe: grep -q ends at its match, and a pipe would
+  # then fail the echo still writing the usage's later lines (pipefail).
+  grep -q -- "$message" <<< "$out" || fail "for '$args' expected '$message', got: $out"
   if [ "$status" -eq 2 ]; then
-    echo "$out" | grep -q -- "^usage: mvrk_capture" || fail "no usage for '$args': $out"
+    grep -q -- "^usage: mvrk_capture" <<< "$out" || fail "no usage for '$args': $out"
   fi
 done <<CASES
 2|--data $CONTENT --step 0 --sheet $OUT/x.png|--step must be at least 1
