@@ -160,7 +160,7 @@ int main(int argc, char** argv)
   const double startupMs = Since(started);
   std::printf("output %dx%d, frame %dx%d, %d sample%s, %s path\n", options.Width, options.Height,
               FrameWidth, FrameHeight, FrameSampleCount(),
-              FrameSampleCount() == 1 ? "" : "s", ReferencePath() ? "reference" : "fast");
+              FrameSampleCount() == 1 ? "" : "s", ReferencePathInUse() ? "reference" : "fast");
   std::printf("start-up (InitDemo): %.3f s\n", startupMs / 1000);
 
   // Every frame at the live pace; per scene, the step times summed.

@@ -55,7 +55,10 @@ void FullQuad(float x1, float y1)
 // RestoreScreen, MixBlur and AddGlow in one pass: the picture from the
 // current copy (the frame holds the same pixels once restored), the blurred
 // corner stretched over it, both terms worked out in 8-bit steps as the blend
-// unit does (each product rounded, each sum saturated).
+// unit does: each sum saturated, and each product of two 8-bit values x and y
+// taken as (x y + floor(x y / 256) + 128) / 256, rounded down, as Mesa's
+// blend unit multiplies. That is x y / 255 rounded for all but 24 pairs (152
+// and 229 the first), which it gives one less.
 TFastProgram BlurAndGlowProgram = {
     "blur and glow",
     R"(#version 120
@@ -76,7 +79,8 @@ varying vec2 pictureCoord;
 varying vec2 blurCoord;
 vec3 Scaled(vec3 a, float b)
 {
-  return floor(a * b / 255.0 + 0.5);
+  vec3 p = a * b;
+  return floor((p + floor(p / 256.0) + 128.0) / 256.0);
 }
 void main()
 {
@@ -86,18 +90,21 @@ void main()
   vec3 mixed = min(Scaled(src, 255.0 - a) + Scaled(dst, a), 255.0);
   gl_FragColor = vec4(min(mixed + src, 255.0) / 255.0, 1.0);
 }
-)"};
+)",
+    {"picture", "blur", "mixColour"}};
+// BlurAndGlowProgram.Uniforms, in the order of its names.
+enum TBlurAndGlowUniform { PictureUniform, BlurUniform, MixColourUniform };
 
 }  // namespace
 
 int ScreenCopyWidth()
 {
-  return FrameWidth == BaseFrameWidth ? 1024 : PowerOfTwoAtLeast(FrameWidth);
+  return PowerOfTwoAtLeast(FrameWidth);
 }
 
 int ScreenCopyHeight()
 {
-  return FrameHeight == BaseFrameHeight ? 512 : PowerOfTwoAtLeast(FrameHeight);
+  return PowerOfTwoAtLeast(FrameHeight);
 }
 
 int GlowCornerPixels()
@@ -127,7 +134,7 @@ void DrawTrail(float alpha)
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glColor4f(1, 1, 1, alpha);
   glBindTexture(GL_TEXTURE_2D, PreviousScreenCopy());
-  CopyQuad(BaseFrameWidth - 1, BaseFrameHeight - 1);
+  CopyQuad(ScreenWidth - 1, ScreenHeight - 1);
   glDisable(GL_BLEND);
   End2D();
 }
@@ -232,7 +239,7 @@ void RestoreScreen()
   glEnable(GL_SCISSOR_TEST);
   const int corner = GlowCornerPixels();
   glScissor(0, FrameHeight - corner, corner, corner);
-  CopyQuad(BaseFrameWidth, BaseFrameHeight);
+  CopyQuad(ScreenWidth, ScreenHeight);
   glPopAttrib();
   End2D();
 }
@@ -243,7 +250,7 @@ void AddGlow()
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE);
   glBindTexture(GL_TEXTURE_2D, BlurTexture);
-  FullQuad(BaseFrameWidth, BaseFrameHeight);
+  FullQuad(ScreenWidth, ScreenHeight);
   glDisable(GL_BLEND);
   End2D();
 }
@@ -255,7 +262,7 @@ void MixBlur(float red, float green, float blue, float alpha)
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_ALPHA);
   glBindTexture(GL_TEXTURE_2D, BlurTexture);
-  FullQuad(BaseFrameWidth, BaseFrameHeight);
+  FullQuad(ScreenWidth, ScreenHeight);
   glDisable(GL_BLEND);
   End2D();
 }
@@ -268,9 +275,10 @@ bool MixBlurAndAddGlow(float red, float green, float blue, float alpha)
   Begin2D();
   glDisable(GL_BLEND);
   glUseProgram(program);
-  glUniform1i(glGetUniformLocation(program, "picture"), 0);
-  glUniform1i(glGetUniformLocation(program, "blur"), 1);
-  glUniform4f(glGetUniformLocation(program, "mixColour"), red, green, blue, alpha);
+  const std::vector<int32_t>& uniforms = BlurAndGlowProgram.Uniforms;
+  glUniform1i(uniforms[PictureUniform], 0);
+  glUniform1i(uniforms[BlurUniform], 1);
+  glUniform4f(uniforms[MixColourUniform], red, green, blue, alpha);
   glColor4f(red, green, blue, alpha);
   glActiveTexture(GL_TEXTURE1);
   glBindTexture(GL_TEXTURE_2D, BlurTexture);
@@ -278,8 +286,8 @@ bool MixBlurAndAddGlow(float red, float green, float blue, float alpha)
   glBindTexture(GL_TEXTURE_2D, CurrentScreenCopy());
   const double s1 = static_cast<double>(FrameWidth) / ScreenCopyWidth();
   const double t1 = static_cast<double>(FrameHeight) / ScreenCopyHeight();
-  const float w = BaseFrameWidth;
-  const float h = BaseFrameHeight;
+  const float w = ScreenWidth;
+  const float h = ScreenHeight;
   glBegin(GL_QUADS);
   glMultiTexCoord2d(GL_TEXTURE1, 0, 1);
   glTexCoord2d(0, t1);
@@ -295,6 +303,9 @@ bool MixBlurAndAddGlow(float red, float green, float blue, float alpha)
   glVertex2f(0, h);
   glEnd();
   glUseProgram(0);
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, BlurTexture);
   End2D();
   return true;

@@ -6,9 +6,10 @@
 // The picture lives in the frame buffer; two screen copies alternate from
 // frame to frame (ScreenCopyIndex 1 = ScreenCopyA is current). A copy holds
 // the picture at texels (0, 0) to (FrameWidth, FrameHeight), t = 0 at the
-// bottom row. Sizes are given for the 640 x 480 frame and scale with it
-// (FramePixels): 1024 x 512 copies, the 256 x 256 glow corner, the 128 x 128
-// blurred corner. Quads are in the overlay space (y down), 640 x 480 units at
+// bottom row. The copies are the smallest powers of two that hold the frame
+// (1024 x 512 at 640 x 480); the glow corner (256 x 256) and the blurred
+// corner (128 x 128) are given for the 640 x 480 frame and scale with it
+// (FramePixels). Quads are in the overlay space (y down), 640 x 480 units at
 // any frame size. Every drawing operation issues GL calls and needs
 // GL_TEXTURE_2D enabled by the caller; BlurPasses, ScaledBlurWeight and the
 // size functions are plain arithmetic.
@@ -20,9 +21,9 @@
 constexpr int BlurSize = 128;
 constexpr int BlurRowBytes = BlurSize * 3;
 
-// The render targets' sides at the frame's size: the screen copies (1024 x
-// 512 at 640 x 480, the smallest powers of two that hold a larger frame), the
-// glow corner (256 k) and the blurred corner (128 k).
+// The render targets' sides at the frame's size: the screen copies (the
+// smallest powers of two at least FrameWidth and FrameHeight), the glow
+// corner (256 k) and the blurred corner (128 k).
 int ScreenCopyWidth();
 int ScreenCopyHeight();
 int GlowCornerPixels();
@@ -61,8 +62,10 @@ void AddGlow();
 // Result: blur * (1 - alpha) + picture * alpha.
 void MixBlur(float red, float green, float blue, float alpha);
 // RestoreScreen, MixBlur and AddGlow drawn as one pass on the fast path
-// (engine/shaders.h), leaving the colour (red, green, blue, alpha) current as
-// they do; false, drawing nothing, where the reference path is in force.
+// (engine/shaders.h), leaving the colour (red, green, blue, alpha) current and
+// BlurTexture bound as they do, and texture unit 1, which it reads the blur
+// through, with no texture bound; false, drawing nothing, where the reference path is in force or
+// its program could not be built (the caller then draws the three).
 bool MixBlurAndAddGlow(float red, float green, float blue, float alpha);
 void FlipScreenCopies();
 // on = 1 turns sphere-map generation of s and t on; any other value turns it off.

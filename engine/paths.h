@@ -29,6 +29,8 @@ bool ReadFileBytes(const std::string& name, std::vector<uint8_t>& bytes, std::st
 std::string UpperCaseAscii(std::string name);
 
 // Replaces (or creates) a file with the given bytes, whole or not at all
-// (ReplaceFileBytes); the name is resolved as above for its directory part.
-// On failure returns false with the system's reason.
+// (ReplaceFileBytes). The whole name is resolved as above, its last
+// component too: "Default.camera" replaces an existing "default.camera",
+// and a last component that matches nothing is created as written. On
+// failure returns false with the system's reason.
 bool WriteFileBytes(const std::string& name, const void* data, size_t size, std::string& error);

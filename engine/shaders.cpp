@@ -44,7 +44,7 @@ void UseReferencePath(bool on)
   Reference = on;
 }
 
-bool ReferencePath()
+bool ReferencePathInUse()
 {
   return Reference;
 }
@@ -86,6 +86,10 @@ uint32_t FastProgram(TFastProgram& program)
     program.Failed = true;
     std::fprintf(stderr, "the %s program could not be built, drawn layer by layer instead: %s\n",
                  program.Name, error.c_str());
+    return 0;
   }
+  program.Uniforms.clear();
+  for (const char* name : program.UniformNames)
+    program.Uniforms.push_back(glGetUniformLocation(program.Id, name));
   return program.Id;
 }

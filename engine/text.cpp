@@ -1,12 +1,8 @@
 #include "engine/text.h"
 
-#include "engine/framebuffer.h"
-
 #include <GL/gl.h>
 
 uint32_t FontTexture = 0;
-int32_t ScreenWidth = FrameWidth;
-int32_t ScreenHeight = FrameHeight;
 
 namespace {
 

@@ -15,9 +15,10 @@
 
 extern uint32_t FontTexture;  // GL texture name; loaded by InitDemo from "data\font.jpg"
 
-// The size of overlay space, in overlay units: the 640 x 480 frame.
-extern int32_t ScreenWidth;   // overlay units; never written after start-up
-extern int32_t ScreenHeight;  // overlay units; never written after start-up
+// The size of overlay space, in overlay units: 640 x 480 at any frame size
+// (a unit is k frame pixels, engine/framebuffer.h).
+constexpr int32_t ScreenWidth = 640;
+constexpr int32_t ScreenHeight = 480;
 
 // One glyph box in overlay units with its cell's texture coordinates.
 struct TGlyphQuad {

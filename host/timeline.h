@@ -24,7 +24,10 @@ constexpr int SceneSlotCount = 32;
 // scenes in 13 to 19, the rest empty.
 extern std::unique_ptr<mve_genericscene> SceneTable[SceneSlotCount];  // written by BuildSceneTable
 
-extern int32_t MusicTime;  // ms of music of the frame being drawn; written by RenderFrame
+// ms of music of the frame being drawn. Written by RenderFrame and DrawFrame
+// (the frame's time; a paused frame's saved values put back), and by
+// WarmUpScenes (each time it draws, then the time before it).
+extern int32_t MusicTime;
 
 // The music a frame is paced to, in ms.
 constexpr int32_t FramePace = 20;

@@ -54,7 +54,7 @@ double Frac4(double x)
 
 int BeatStep(float p)
 {
-  const int step = static_cast<int>(TruncSafe(static_cast<double>(p) * 32 * 4) % 32);
+  const int step = static_cast<int>(TruncSafe(static_cast<double>(p) * BeatSceneSteps) % 32);
   return step < 0 ? step + 32 : step;
 }
 

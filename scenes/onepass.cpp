@@ -100,7 +100,22 @@ void main()
   gl_FragColor = vec4(min(crossings * increment, 255.0) / 255.0, 1.0);
 }
 )";
-TFastProgram SpheresProgram = {"sky shells", RayVertexShader, SpheresShader.c_str()};
+TFastProgram SpheresProgram = {"sky shells", RayVertexShader, SpheresShader.c_str(),
+                               {"frameDepth", "viewport", "frustum", "depthC", "nearFar", "eye",
+                                "toModel", "progression", "modelRadii", "increment"}};
+// SpheresProgram.Uniforms, in the order of its names.
+enum TSpheresUniform {
+  FrameDepthUniform,
+  ViewportUniform,
+  FrustumUniform,
+  DepthCUniform,
+  NearFarUniform,
+  EyeUniform,
+  ToModelUniform,
+  ProgressionUniform,
+  ModelRadiiUniform,
+  IncrementUniform
+};
 
 // A copy of the current viewport's depth, the size of the viewport.
 struct TViewportCopy {
@@ -130,7 +145,7 @@ void CopyViewportDepth(TViewportCopy& copy, const GLint viewport[4])
 
 // The ray uniforms from the current matrices and viewport; false when the
 // projection is not a frustum.
-bool SetRayUniforms(GLuint program, const GLint viewport[4], double eyeOut[3])
+bool SetRayUniforms(const std::vector<int32_t>& uniforms, const GLint viewport[4], double eyeOut[3])
 {
   GLdouble m[16], p[16];
   glGetDoublev(GL_MODELVIEW_MATRIX, m);
@@ -169,17 +184,16 @@ bool SetRayUniforms(GLuint program, const GLint viewport[4], double eyeOut[3])
   for (int c = 0; c < 3; ++c)
     for (int r = 0; r < 3; ++r)
       toModel[c * 3 + r] = static_cast<GLfloat>(inv[r][c]);
-  glUniform1i(glGetUniformLocation(program, "frameDepth"), 1);
-  glUniform4f(glGetUniformLocation(program, "viewport"), static_cast<float>(viewport[0]),
+  glUniform1i(uniforms[FrameDepthUniform], 1);
+  glUniform4f(uniforms[ViewportUniform], static_cast<float>(viewport[0]),
               static_cast<float>(viewport[1]), static_cast<float>(viewport[2]),
               static_cast<float>(viewport[3]));
-  glUniform4f(glGetUniformLocation(program, "frustum"), static_cast<float>(p[0]),
-              static_cast<float>(p[8]), static_cast<float>(p[5]), static_cast<float>(p[9]));
-  glUniform2f(glGetUniformLocation(program, "nearFar"), static_cast<float>(nearT),
-              static_cast<float>(farT));
-  glUniform3fv(glGetUniformLocation(program, "eye"), 1, eye);
-  glUniformMatrix3fv(glGetUniformLocation(program, "toModel"), 1, GL_FALSE, toModel);
-  glUniform2f(glGetUniformLocation(program, "depthC"), static_cast<float>((1 + depthA) / 2),
+  glUniform4f(uniforms[FrustumUniform], static_cast<float>(p[0]), static_cast<float>(p[8]),
+              static_cast<float>(p[5]), static_cast<float>(p[9]));
+  glUniform2f(uniforms[NearFarUniform], static_cast<float>(nearT), static_cast<float>(farT));
+  glUniform3fv(uniforms[EyeUniform], 1, eye);
+  glUniformMatrix3fv(uniforms[ToModelUniform], 1, GL_FALSE, toModel);
+  glUniform2f(uniforms[DepthCUniform], static_cast<float>((1 + depthA) / 2),
               static_cast<float>(depthB / 2));
   return true;
 }
@@ -195,7 +209,7 @@ GLuint BeginOnePass(TFastProgram& fast, GLint viewport[4], double eye[3])
     return 0;
   glGetIntegerv(GL_VIEWPORT, viewport);
   glUseProgram(program);
-  if (!SetRayUniforms(program, viewport, eye)) {
+  if (!SetRayUniforms(fast.Uniforms, viewport, eye)) {
     glUseProgram(0);
     return 0;
   }
@@ -203,6 +217,14 @@ GLuint BeginOnePass(TFastProgram& fast, GLint viewport[4], double eye[3])
   CopyViewportDepth(DepthCopy, viewport);
   glActiveTexture(GL_TEXTURE0);
   return program;
+}
+
+// Texture unit 1 without the depth copy again, unit 0 active.
+void EndOnePass()
+{
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glActiveTexture(GL_TEXTURE0);
 }
 
 // The viewport covered by one quad, nothing depth-tested.
@@ -287,22 +309,25 @@ bool DrawSpheresInOnePass(const TGeoxData& model, const TSphereModel& sphere, co
     if (r > 0 && std::fabs(eyeDistance - r) <= 4 * sphere.FacetDepth * r + 0.5) {
       if (modelScales.size() == 4) {
         glUseProgram(0);
+        EndOnePass();
         return false;
       }
       modelRadii[modelScales.size()] = static_cast<float>(r);
       modelScales.push_back(scales[i]);
     }
   }
-  glUniform3f(glGetUniformLocation(program, "progression"), static_cast<float>(sphere.Radius * scales[0]),
+  const std::vector<int32_t>& uniforms = SpheresProgram.Uniforms;
+  glUniform3f(uniforms[ProgressionUniform], static_cast<float>(sphere.Radius * scales[0]),
               static_cast<float>(sphere.Radius * step), static_cast<float>(count));
-  glUniform4fv(glGetUniformLocation(program, "modelRadii"), 1, modelRadii);
-  glUniform3f(glGetUniformLocation(program, "increment"), std::round(colour.r * 255),
-              std::round(colour.g * 255), std::round(colour.b * 255));
+  glUniform4fv(uniforms[ModelRadiiUniform], 1, modelRadii);
+  glUniform3f(uniforms[IncrementUniform], std::round(colour.r * 255), std::round(colour.g * 255),
+              std::round(colour.b * 255));
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE);
   if (static_cast<int>(modelScales.size()) < count)
     DrawViewportQuad();
   glUseProgram(0);
+  EndOnePass();
   glColor4f(colour.r, colour.g, colour.b, colour.a);
   for (const float s : modelScales) {
     glPushMatrix();

@@ -9,10 +9,13 @@
 // blend unit adds them one by one. A shell whose surface passes close to the
 // eye is drawn as the model instead (see DrawSpheresInOnePass). It returns
 // false, drawing nothing, where the reference path is in force, the frame is
-// multisampled (its depth cannot be copied) or the program could not be
-// built; the caller then draws the shells. It issues GL calls and draws in
-// the current viewport with the current camera matrices, leaving the GL
-// state as drawing the shells would.
+// multisampled (its depth cannot be copied), the program could not be built,
+// the projection is not a frustum (glFrustum or gluPerspective: an
+// orthographic one, say) or the modelview cannot be inverted; the caller
+// then draws the shells. It issues GL calls and draws in the current
+// viewport with the current camera matrices, leaving the GL state as drawing
+// the shells would: texture unit 1, through which it reads the frame's
+// depth, is left with no texture bound and unit 0 active.
 #pragma once
 
 #include "engine/geox.h"

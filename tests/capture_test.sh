@@ -1,7 +1,8 @@
 #!/bin/bash
 # The capture tool on generated content: the whole timeline at a coarse step
 # as PNG frames and a contact sheet, the start-up screen, and a short video
-# with the soundtrack. Then the tool's refusals of bad arguments.
+# with the soundtrack, and a video capture that fails part way. Then the
+# tool's refusals of bad arguments.
 set -uo pipefail
 BUILD=$(cd "$1" && pwd)
 CONTENT=${MVRK_TEST_CONTENT:-}
@@ -40,6 +41,22 @@ if command -v ffmpeg > /dev/null; then
   awk -v d="$duration" 'BEGIN { exit !(d > 1.9 && d < 2.2) }' || fail "video lasts $duration s, not 2"
   frames=$(ffprobe -v error -count_frames -select_streams v -show_entries stream=nb_read_frames -of csv=p=0 "$OUT/clip.mp4")
   [ "$frames" -eq 50 ] || fail "video has $frames frames, not 50"
+  [ -z "$(find "$OUT" -maxdepth 1 -name '*.part*')" ] || fail "the video's temporary was left: $(ls "$OUT")"
+
+  # A capture that fails part way (its second frame's name is taken by a
+  # folder) keeps an older video of the name as it was, and leaves neither
+  # its temporary nor ffmpeg running.
+  mkdir -p "$OUT/failing/001040.png"
+  echo "an older video" > "$OUT/keep.mp4"
+  "$CAPTURE" --data "$CONTENT" --from 1000 --to 1200 --step 40 --video "$OUT/keep.mp4" \
+    --frames "$OUT/failing" 2> "$OUT/log"
+  status=$?
+  { [ $status -eq 1 ] && grep -q "001040.png: Is a directory" "$OUT/log"; } ||
+    { cat "$OUT/log"; fail "a frame that cannot be written: status $status"; }
+  [ "$(cat "$OUT/keep.mp4")" = "an older video" ] || fail "the failed capture replaced the older video"
+  [ -z "$(find "$OUT" -maxdepth 1 -name 'keep.part*')" ] || fail "the failed capture left $(ls "$OUT"/keep.part*)"
+  running=$(grep -la "file:$OUT/kee[p]" /proc/[0-9]*/cmdline 2> /dev/null)
+  [ -z "$running" ] || fail "ffmpeg runs on after the failed capture: $running"
 fi
 
 # --fps: frame k at round(k * 1000 / N) ms, named by its music time; --size
@@ -123,9 +140,11 @@ while IFS='|' read -r status args message; do
   out=$("$CAPTURE" $args 2>&1)
   got=$?
   [ $got -eq "$status" ] || fail "for '$args' expected status $status, got $got: $out"
-  echo "$out" | grep -q -- "$message" || fail "for '$args' expected '$message', got: $out"
+  # A here-string, not a pipe: grep -q ends at its match, and a pipe would
+  # then fail the echo still writing the usage's later lines (pipefail).
+  grep -q -- "$message" <<< "$out" || fail "for '$args' expected '$message', got: $out"
   if [ "$status" -eq 2 ]; then
-    echo "$out" | grep -q -- "^usage: mvrk_capture" || fail "no usage for '$args': $out"
+    grep -q -- "^usage: mvrk_capture" <<< "$out" || fail "no usage for '$args': $out"
   fi
 done <<CASES
 2|--data $CONTENT --step 0 --sheet $OUT/x.png|--step must be at least 1

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -10,7 +13,7 @@ namespace {
 
 TVideoSettings Settings(const std::string& path)
 {
-  return {path, "/content/data/soundtrack.ogg", 640, 480, {25, 1}, 1000, 50};
+  return {"/usr/bin/ffmpeg", path, "/content/data/soundtrack.ogg", 640, 480, {25, 1}, 1000, 50};
 }
 
 // The value that follows flag in args, or "" when flag is not there.
@@ -42,7 +45,7 @@ TEST(VideoArguments, NamesAreFilesAndTheContainerFollowsTheEnding)
       {"clip.webm", "", ""},
   };
   for (const auto& c : cases) {
-    const std::vector<std::string> args = VideoArguments(Settings(c.path), "/usr/bin/ffmpeg");
+    const std::vector<std::string> args = VideoArguments(Settings(c.path), c.path);
     EXPECT_EQ(args.front(), "/usr/bin/ffmpeg");
     EXPECT_EQ(args.back(), "file:" + c.path);
     EXPECT_EQ(std::count(args.begin(), args.end(), c.path), 0) << c.path;
@@ -51,7 +54,53 @@ TEST(VideoArguments, NamesAreFilesAndTheContainerFollowsTheEnding)
     const std::vector<std::string> tail(output, args.end());
     EXPECT_EQ(After(tail, "-f"), c.format) << c.path;
     EXPECT_EQ(After(tail, "-movflags"), c.movflags) << c.path;
+    // ffmpeg writes the temporary, in the container of the video's own name.
+    const std::string temporary = VideoTemporaryName(c.path, 0);
+    const std::vector<std::string> toTemporary = VideoArguments(Settings(c.path), temporary);
+    EXPECT_EQ(toTemporary.back(), "file:" + temporary);
+    EXPECT_EQ(std::vector<std::string>(toTemporary.begin(), toTemporary.end() - 1),
+              std::vector<std::string>(args.begin(), args.end() - 1))
+        << c.path;
   }
+}
+
+// The temporary keeps the video's folder and ending, so that it plays as the
+// same kind of file after a kill; a name that is taken gets a number.
+TEST(VideoTemporaryName, PartGoesBeforeTheEnding)
+{
+  struct {
+    const char* path;
+    int attempt;
+    const char* temporary;
+  } cases[] = {
+      {"clip.mp4", 0, "clip.part.mp4"},
+      {"clip.mp4", 2, "clip.part2.mp4"},
+      {"/tmp/dot.folder/clip", 0, "/tmp/dot.folder/clip.part"},
+      {"out/take.one.mkv", 0, "out/take.one.part.mkv"},
+      {".hidden", 0, ".hidden.part"},
+      {"-i.mp4", 1, "-i.part1.mp4"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(VideoTemporaryName(c.path, c.attempt), c.temporary) << c.path;
+}
+
+// An encoder that never started waits for no process: another child of the
+// program is still there to be waited for afterwards.
+TEST(VideoEncoder, FinishWithoutStartWaitsForNoChild)
+{
+  const std::string sleep = FindProgram("sleep");
+  ASSERT_NE(sleep, "");
+  char* argv[] = {const_cast<char*>("sleep"), const_cast<char*>("0.2"), nullptr};
+  pid_t child = 0;
+  ASSERT_EQ(posix_spawn(&child, sleep.c_str(), nullptr, nullptr, argv, nullptr), 0);
+  std::string error;
+  {
+    TVideoEncoder video;
+    EXPECT_FALSE(video.Finish(error));
+  }
+  EXPECT_NE(error.find("not started"), std::string::npos) << error;
+  int status = 0;
+  EXPECT_EQ(waitpid(child, &status, 0), child);
 }
 
 // The sound starts at the first frame's music time and ends with the frames,
@@ -62,7 +111,7 @@ TEST(VideoArguments, SoundFollowsTheFrames)
   settings.From = 96153;
   settings.FrameCount = 150;
   settings.Rate = {1000, 40};
-  const std::vector<std::string> args = VideoArguments(settings, "ffmpeg");
+  const std::vector<std::string> args = VideoArguments(settings, "clip.mp4");
   EXPECT_EQ(After(args, "-ss"), "96.153");
   EXPECT_EQ(After(args, "-t"), "6.000");
   EXPECT_NE(std::find(args.begin(), args.end(), "-shortest"), args.end());

@@ -1,5 +1,6 @@
 #include "engine/effects.h"
 
+#include "engine/shaders.h"
 #include "engine/text.h"
 #include "engine/textures.h"
 #include "host/timeline.h"
@@ -213,4 +214,64 @@ TEST_F(EffectsPixelTest, RestoreAfterTheThumbnailsGivesBackThePictureExactly)
   RestoreScreen();
   EXPECT_EQ(ReadFrame(), picture);
   EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+}
+
+// The chain's one pass leaves exactly the pixels its three layers leave: a
+// picture holding every 8-bit value in each channel, under a uniform blur,
+// mixed at every alpha from 0 to 255.
+TEST_F(EffectsPixelTest, OnePassChainLeavesThePixelsOfItsLayers)
+{
+  std::vector<uint8_t> picture(640 * 480 * 3);
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) {
+      uint8_t* p = &picture[(static_cast<size_t>(y) * 640 + x) * 3];
+      p[0] = static_cast<uint8_t>(x);
+      p[1] = static_cast<uint8_t>(x + y);
+      p[2] = static_cast<uint8_t>(255 - x);
+    }
+  std::vector<uint8_t> blur(128 * 128 * 3);
+  for (size_t i = 0; i < blur.size(); i += 3) {
+    blur[i] = 78;
+    blur[i + 1] = 20;
+    blur[i + 2] = 200;
+  }
+  auto drawPicture = [&] {
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glWindowPos2i(0, 0);
+    glDrawPixels(640, 480, GL_RGB, GL_UNSIGNED_BYTE, picture.data());
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glEnable(GL_TEXTURE_2D);
+  };
+  glBindTexture(GL_TEXTURE_2D, BlurTexture);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 128, 128, GL_RGB, GL_UNSIGNED_BYTE, blur.data());
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  drawPicture();
+  CaptureScreen();
+  int differing = 0;
+  for (int level = 0; level < 256; ++level) {
+    const float alpha = level / 255.0f;
+    drawPicture();
+    if (!MixBlurAndAddGlow(1, 1, 1, alpha))
+      GTEST_SKIP() << "no one-pass program here";
+    const std::vector<uint8_t> fast = ReadFrame();
+    drawPicture();
+    RestoreScreen();
+    MixBlur(1, 1, 1, alpha);
+    AddGlow();
+    const std::vector<uint8_t> layers = ReadFrame();
+    if (fast != layers) {
+      size_t i = 0;
+      while (fast[i] == layers[i])
+        ++i;
+      ADD_FAILURE() << "alpha " << level << ": pixel " << i / 3 % 640 << ", " << i / 3 / 640
+                    << " channel " << i % 3 << " is " << int(fast[i]) << " in one pass, "
+                    << int(layers[i]) << " in layers";
+      if (++differing == 5)
+        break;
+    }
+  }
+  glColor4f(1, 1, 1, 1);
 }

@@ -130,8 +130,26 @@ TEST(FastPath, LargeFramesAreWithinTheToleranceOfTheReference)
   PrintLargest("1440x1080", largest);
 }
 
+namespace {
+
+// The texture bound to texture unit 1, checking that unit 0 is the active one.
+GLint TextureOnUnitOne()
+{
+  GLint active = 0;
+  glGetIntegerv(GL_ACTIVE_TEXTURE, &active);
+  EXPECT_EQ(active, GL_TEXTURE0);
+  GLint bound = -1;
+  glActiveTexture(GL_TEXTURE1);
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  glActiveTexture(GL_TEXTURE0);
+  return bound;
+}
+
+}  // namespace
+
 // The one-pass drawing runs on the fast path and stands aside on the
-// reference path; the sky is a sphere the shells can be counted on.
+// reference path, leaving texture unit 1 empty; the sky is a sphere the
+// shells can be counted on.
 TEST(FastPath, OnePassDrawingIsInUseUnlessTheReferenceIsChosen)
 {
   std::string error;
@@ -156,8 +174,27 @@ TEST(FastPath, OnePassDrawingIsInUseUnlessTheReferenceIsChosen)
     glLoadIdentity();
     EXPECT_EQ(DrawSpheresInOnePass(SkyModel, sky, scales, 2, colour), !reference);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    EXPECT_EQ(TextureOnUnitOne(), 0) << "after the chain and the shells";
     RestoreFrameContents();
   }
+}
+
+
+// The one-pass drawing reads through texture unit 1 and leaves it empty, also
+// after a whole frame of atom with its shells and the chain.
+TEST(FastPath, AFrameOfAtomLeavesTextureUnitOneEmpty)
+{
+  std::string error;
+  if (!UseStartedDemo(error))
+    GTEST_SKIP() << error;
+  TReferenceGuard guard;
+  UseReferencePath(false);
+  const int32_t atom = 178000;
+  ASSERT_STREQ(SceneIntervals[9].Name, "atom");
+  ASSERT_GE(atom, SceneIntervals[9].StartTime);
+  SeedGuard seed;
+  RenderAfresh(atom, FontTexture);
+  EXPECT_EQ(TextureOnUnitOne(), 0) << "after a frame of atom";
 }
 
 // A model that is no sphere cannot be counted on.

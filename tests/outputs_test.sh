@@ -7,8 +7,9 @@
 #   commands hidden in the names never run (their marker never appears);
 # - a --video capture stopped by SIGTERM or SIGINT ends with 143 or 130, says
 #   how many frames it wrote, and the file holds exactly those frames with
-#   their sound; one killed outright (ffmpeg too) still leaves a video that
-#   plays; a stopped --frames capture leaves only whole PNG files;
+#   their sound; one killed outright (ffmpeg too) keeps an older video of the
+#   name and leaves its temporary beside it, which plays; a stopped --frames
+#   capture leaves only whole PNG files;
 # - an output that cannot be written (a full disk, /dev/full, a read-only
 #   folder) ends the capture, the content generator and the music generator
 #   with status 1 and a message naming the file and the system's reason,
@@ -120,14 +121,18 @@ for signal in TERM INT; do
   awk -v v="$video" -v a="$audio" 'BEGIN { exit !(a > v - 0.1 && a < v + 0.2) }' ||
     fail "SIG$signal: the sound lasts $audio s, the pictures $video s"
   whole_pngs "$OUT/$signal-frames"
+  [ ! -e "$OUT/$signal.part.mp4" ] || fail "SIG$signal: the video's temporary was left beside it"
   echo "ok: SIG$signal after $written frames, the video holds them, sound $audio s for $video s"
 done
 
+# Killed outright, ffmpeg too: the older video of the name is kept, and the
+# temporary beside it plays.
+echo "an older video" > "$OUT/kill.mp4"
 "$CAPTURE" --data "$CONTENT" --from 20000 --to 80000 --fps 25 --video "$OUT/kill.mp4" 2> "$OUT/log" &
 pid=$!
 # Killed once ffmpeg has begun its second fragment, so the first is whole.
 for _ in $(seq 1 1200); do
-  [ "$(grep -a -o moof "$OUT/kill.mp4" 2>/dev/null | wc -l)" -ge 2 ] && break
+  [ "$(grep -a -o moof "$OUT/kill.part.mp4" 2>/dev/null | wc -l)" -ge 2 ] && break
   kill -0 $pid 2>/dev/null || break
   sleep 0.1
 done
@@ -136,9 +141,10 @@ children=$(grep -l "^PPid:[[:space:]]*$pid\$" /proc/[0-9]*/status 2>/dev/null | 
 [ -n "$children" ] || fail "SIGKILL: no ffmpeg under the capture"
 kill -KILL $children $pid
 wait $pid 2>/dev/null
-got=$(frames_in "$OUT/kill.mp4")
+got=$(frames_in "$OUT/kill.part.mp4")
 [ -n "$got" ] && [ "$got" -gt 0 ] || fail "SIGKILL: the video left behind does not play (frames: '$got')"
-echo "ok: SIGKILL, the video left behind plays $got frames"
+[ "$(cat "$OUT/kill.mp4")" = "an older video" ] || fail "SIGKILL: the older video was not kept"
+echo "ok: SIGKILL, the older video kept, kill.part.mp4 plays $got frames"
 
 echo "== outputs that cannot be written"
 # expect_failure WHAT FILE REASON COMMAND...: status 1 and "FILE...REASON" on
@@ -187,9 +193,12 @@ expect_failure "sheet on a full disk" "$SMALL/sheet.png" "No space left on devic
 [ "$(ls -A "$SMALL" | tr '\n' ' ')" = "filler sheet.png " ] || fail "files left: $(ls -A "$SMALL")"
 rm -f "$SMALL/filler"
 
+echo "an older video" > "$SMALL/clip.mp4"
 expect_failure "video on a full disk" "$SMALL/clip.mp4" "No space left on device" \
   "$CAPTURE" --data "$CONTENT" --from 0 --to 20000 --step 40 --video "$SMALL/clip.mp4"
-[ ! -e "$SMALL/clip.mp4" ] || fail "the unfinished video was left under its name"
+[ "$(cat "$SMALL/clip.mp4")" = "an older video" ] || fail "the unfinished video replaced the older one"
+[ "$(ls -A "$SMALL" | tr '\n' ' ')" = "clip.mp4 sheet.png " ] || fail "files left: $(ls -A "$SMALL")"
+rm -f "$SMALL/clip.mp4"
 
 expect_failure "frames in a read-only folder" "$READONLY/frames" "Read-only file system" \
   "$CAPTURE" --data "$CONTENT" --to 0 --frames "$READONLY/frames"

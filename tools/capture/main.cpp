@@ -2,7 +2,9 @@
 // times --step ms apart or --fps frames a second. Frames go to PNG files, a
 // video (through ffmpeg, with the soundtrack) or a contact sheet, each file
 // written whole or not at all. SIGINT and SIGTERM stop it between frames
-// with everything written so far closed properly.
+// with everything written so far closed properly. Every failure after the
+// command line has been read returns through main (Capture), so the video's
+// encoder is stopped and its unfinished file removed on the way out.
 #include "frames.h"
 #include "png.h"
 #include "sheet.h"
@@ -63,16 +65,21 @@ const char* const Usage =
     "--msaa N draws it with N samples (2, 4 or 8, as the driver offers).\n"
     "--reference draws the layered effects layer by layer, as designed, instead\n"
     "of in one pass each (compare the two with mvrk_compare).\n"
+    "--video FILE is written as FILE with .part before its ending (clip.part.mp4)\n"
+    "and renamed to FILE when whole, so an older FILE stays until then and a\n"
+    "failed capture keeps it; a capture killed outright leaves the .part file,\n"
+    "which plays up to its last two seconds or so (MP4 is written fragmented).\n"
     "Ctrl-C or SIGTERM stops after the current frame, closes the video with its\n"
-    "sound cut to the frames and ends with status 130 or 143.\n"
+    "sound cut to the frames, renames it and ends with status 130 or 143.\n"
     "--list-scenes prints each scene's name, start and end (ms) as the demo\n"
     "shows them, the last ending at the last frame time.\n";
 
-[[noreturn]] void Fail(const std::string& message)
+// A failure of the work: the message, then status 1 for main to return.
+int Failed(const std::string& message)
 {
   std::fflush(stdout);
   std::fprintf(stderr, "mvrk_capture: %s\n", message.c_str());
-  std::exit(1);
+  return 1;
 }
 
 // A command line that cannot be read: the reason and the usage, status 2.
@@ -82,12 +89,16 @@ const char* const Usage =
   std::exit(2);
 }
 
-// Makes the folder and its parents; an empty name needs none.
-void MakeFolder(const std::string& folder)
+// Makes the folder and its parents; an empty name needs none. False with
+// the message otherwise.
+bool MakeFolder(const std::string& folder, std::string& message)
 {
   std::error_code error;
-  if (!folder.empty() && !std::filesystem::create_directories(folder, error) && error)
-    Fail(folder + ": cannot create the folder: " + error.message());
+  if (!folder.empty() && !std::filesystem::create_directories(folder, error) && error) {
+    message = folder + ": cannot create the folder: " + error.message();
+    return false;
+  }
+  return true;
 }
 
 bool ParseTime(const char* text, int32_t& value)
@@ -172,11 +183,15 @@ TOptions ParseOptions(int argc, char** argv)
   return options;
 }
 
-void SavePng(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height)
+// False with the message naming the file when it cannot be written.
+bool SavePng(const std::string& path, const std::vector<uint8_t>& rgb, int width, int height,
+             std::string& message)
 {
   std::string error;
-  if (!WritePng(path, width, height, rgb, error))
-    Fail(path + ": " + error);
+  if (WritePng(path, width, height, rgb, error))
+    return true;
+  message = path + ": " + error;
+  return false;
 }
 
 // The frame as the --size asked for: drawn at its fit, black bars around.
@@ -185,9 +200,10 @@ std::vector<uint8_t> OutputFrame(const TOptions& options, const std::vector<uint
   return PadFrame(rgb, FrameToFit(options.Width, options.Height), options.Width, options.Height);
 }
 
-void SaveFrame(const TOptions& options, const std::string& path, const std::vector<uint8_t>& rgb)
+bool SaveFrame(const TOptions& options, const std::string& path, const std::vector<uint8_t>& rgb,
+               std::string& message)
 {
-  SavePng(path, OutputFrame(options, rgb), options.Width, options.Height);
+  return SavePng(path, OutputFrame(options, rgb), options.Width, options.Height, message);
 }
 
 // The signal that asked the capture to stop (SIGINT or SIGTERM), 0 while none
@@ -218,10 +234,10 @@ const char* SignalName(int signal)
 }
 
 // Stopped during the start-up: nothing rendered, nothing to close.
-[[noreturn]] void StopBeforeFrames(int signal)
+int StopBeforeFrames(int signal)
 {
   std::fprintf(stderr, "mvrk_capture: stopped by %s before the first frame\n", SignalName(signal));
-  std::exit(128 + signal);
+  return 128 + signal;
 }
 
 // "1:05" or "12:34:56" for a number of seconds.
@@ -236,46 +252,50 @@ std::string FormatDuration(double seconds)
   return text;
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// The whole capture; its status for main.
+int Capture(const TOptions& options)
 {
-  TOptions options = ParseOptions(argc, argv);
-  if (options.Frames.empty() && options.Video.empty() && options.Startup.empty() && options.Sheet.empty())
-    FailUsage("nothing to write: give --frames, --video, --startup or --sheet");
-  // The content directory comes first: the soundtrack is checked before the
-  // long start-up.
+  // The content directory comes first: the soundtrack and ffmpeg are checked
+  // before the long start-up.
   std::string error;
   if (!UseContentDirectory(options.Data, error))
-    Fail(error);
+    return Failed(error);
   std::string soundtrack;
+  std::string ffmpeg;
   if (!options.Video.empty()) {
-    if (FindProgram("ffmpeg").empty())
-      Fail("--video needs ffmpeg, which is not on PATH");
+    ffmpeg = FindFfmpeg(error);
+    if (ffmpeg.empty())
+      return Failed(error);
     soundtrack = ResolvePath("data\\soundtrack.ogg");
     if (::access(soundtrack.c_str(), R_OK) != 0)
-      Fail(soundtrack + ": " + std::strerror(errno) + " (the video needs the soundtrack)");
+      return Failed(soundtrack + ": " + std::strerror(errno) + " (the video needs the soundtrack)");
   }
-  MakeFolder(options.Frames);
+  if (!MakeFolder(options.Frames, error))
+    return Failed(error);
   for (const std::string* file : {&options.Video, &options.Startup, &options.Sheet})
-    if (!file->empty())
-      MakeFolder(std::filesystem::path(*file).parent_path());
+    if (!file->empty() && !MakeFolder(std::filesystem::path(*file).parent_path(), error))
+      return Failed(error);
   if (!options.Frames.empty() && ::access(options.Frames.c_str(), W_OK) != 0)
-    Fail(options.Frames + ": " + std::strerror(errno));
+    return Failed(options.Frames + ": " + std::strerror(errno));
 
   CatchStopSignals();
   const auto started = std::chrono::steady_clock::now();
   std::vector<uint8_t> frame;
   const TFrameFit fit = FrameToFit(options.Width, options.Height);
   UseReferencePath(options.Reference);
+  // A start-up screen that cannot be written is said once the start-up
+  // returns.
+  std::string startupError;
   const bool startedUp = StartHeadlessDemo(options.Data, fit.FrameWidth, fit.FrameHeight, options.Samples, [&] {
     if (options.Startup.empty())
       return;
     ReadFramePixels(frame);
-    SaveFrame(options, options.Startup, frame);
+    SaveFrame(options, options.Startup, frame, startupError);
   }, error);
   if (!startedUp)
-    Fail(error);
+    return Failed(error);
+  if (!startupError.empty())
+    return Failed(startupError);
   const double startup =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   std::fprintf(stderr, "start-up took %.2f s\n", startup);
@@ -284,13 +304,13 @@ int main(int argc, char** argv)
       CaptureTimes(options.From, options.To, options.Step, options.Fps);
   const int64_t total = static_cast<int64_t>(times.size());
   if (StopSignal)
-    StopBeforeFrames(StopSignal);
+    return StopBeforeFrames(StopSignal);
   TVideoEncoder video;
   if (!options.Video.empty()) {
-    const TVideoSettings settings = {options.Video, soundtrack, options.Width, options.Height,
+    const TVideoSettings settings = {ffmpeg, options.Video, soundtrack, options.Width, options.Height,
                                      CaptureRate(options.Step, options.Fps), options.From, total};
     if (!video.Start(settings, error))
-      Fail(options.Video + ": " + error);
+      return Failed(options.Video + ": " + error);
   }
   TContactSheet sheet(options.Width, options.Height, 4, 6);
   int64_t done = 0;
@@ -317,11 +337,12 @@ int main(int argc, char** argv)
     if (!options.Frames.empty()) {
       char name[32];
       std::snprintf(name, sizeof name, "/%06d.png", time);
-      SavePng(options.Frames + name, output, options.Width, options.Height);
+      if (!SavePng(options.Frames + name, output, options.Width, options.Height, error))
+        return Failed(error);
     }
     if (!options.Video.empty() && !video.Write(output)) {
       video.Finish(error);
-      Fail(error);
+      return Failed(error);
     }
     if (!options.Sheet.empty())
       sheet.Add(output, time);
@@ -330,9 +351,10 @@ int main(int argc, char** argv)
       report(time);
   }
   if (!options.Video.empty() && !video.Finish(error))
-    Fail(error);
-  if (!options.Sheet.empty() && done > 0)
-    SavePng(options.Sheet, sheet.Pixels(), sheet.Width(), sheet.Height());
+    return Failed(error);
+  if (!options.Sheet.empty() && done > 0 &&
+      !SavePng(options.Sheet, sheet.Pixels(), sheet.Width(), sheet.Height(), error))
+    return Failed(error);
   if (StopSignal) {
     report(done > 0 ? times[done - 1] : options.From);
     std::fprintf(stderr,
@@ -344,4 +366,14 @@ int main(int argc, char** argv)
     return 128 + StopSignal;
   }
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  const TOptions options = ParseOptions(argc, argv);
+  if (options.Frames.empty() && options.Video.empty() && options.Startup.empty() && options.Sheet.empty())
+    FailUsage("nothing to write: give --frames, --video, --startup or --sheet");
+  return Capture(options);
 }

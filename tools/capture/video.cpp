@@ -57,24 +57,13 @@ std::string LastLines(int fd)
   return start == std::string::npos ? text : text.substr(start + 1);
 }
 
-bool FileState(const std::string& path, int64_t& size, int64_t& modified, bool& regular)
-{
-  struct stat state;
-  if (::stat(path.c_str(), &state) != 0)
-    return false;
-  size = state.st_size;
-  modified = static_cast<int64_t>(state.st_mtim.tv_sec) * 1000000000 + state.st_mtim.tv_nsec;
-  regular = S_ISREG(state.st_mode);
-  return true;
-}
-
 }  // namespace
 
-std::vector<std::string> VideoArguments(const TVideoSettings& settings, const std::string& program)
+std::vector<std::string> VideoArguments(const TVideoSettings& settings, const std::string& output)
 {
   const double rate = static_cast<double>(settings.Rate.Frames) / settings.Rate.Seconds;
   std::vector<std::string> args = {
-      program, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
+      settings.Program, "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
       "-f", "rawvideo", "-pix_fmt", "rgb24",
       "-s", std::to_string(settings.Width) + "x" + std::to_string(settings.Height),
       "-r", std::to_string(settings.Rate.Frames) + "/" + std::to_string(settings.Rate.Seconds),
@@ -97,8 +86,18 @@ std::vector<std::string> VideoArguments(const TVideoSettings& settings, const st
            EndsWith(settings.Path, ".mov") || base.find('.') == std::string::npos)
     args.insert(args.end(), {"-f", EndsWith(settings.Path, ".mov") ? "mov" : "mp4", "-movflags",
                              "+frag_keyframe+empty_moov+default_base_moof"});
-  args.push_back("file:" + settings.Path);
+  args.push_back("file:" + output);
   return args;
+}
+
+std::string VideoTemporaryName(const std::string& path, int attempt)
+{
+  const size_t base = path.rfind('/') + 1;
+  size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot <= base)
+    dot = path.size();
+  return path.substr(0, dot) + ".part" + (attempt > 0 ? std::to_string(attempt) : "") +
+         path.substr(dot);
 }
 
 std::string FindProgram(const std::string& name)
@@ -124,29 +123,54 @@ std::string FindProgram(const std::string& name)
   }
 }
 
+std::string FindFfmpeg(std::string& error)
+{
+  const std::string program = FindProgram("ffmpeg");
+  if (program.empty())
+    error = "--video needs ffmpeg, which is not on PATH";
+  return program;
+}
+
+namespace {
+
+// Waits for the child, through interruptions; its pid, or -1 with errno set.
+pid_t WaitFor(pid_t child, int& status)
+{
+  pid_t waited;
+  do
+    waited = ::waitpid(child, &status, 0);
+  while (waited < 0 && errno == EINTR);
+  return waited;
+}
+
+}  // namespace
+
 TVideoEncoder::~TVideoEncoder()
 {
   if (Input >= 0)
     ::close(Input);
   if (Child > 0) {
     ::kill(Child, SIGKILL);
-    ::waitpid(Child, nullptr, 0);
+    int status = 0;
+    WaitFor(Child, status);
   }
   if (Errors >= 0)
     ::close(Errors);
+  if (!Temporary.empty())
+    ::unlink(Temporary.c_str());
 }
 
 bool TVideoEncoder::Start(const TVideoSettings& settings, std::string& error)
 {
   Path = settings.Path;
-  const std::string program = FindProgram("ffmpeg");
-  if (program.empty()) {
-    error = "--video needs ffmpeg, which is not on PATH";
+  if (!FollowLinks(Path, Target, error))
+    return false;
+  struct stat old;
+  const bool exists = ::stat(Target.c_str(), &old) == 0;
+  if (exists && S_ISDIR(old.st_mode)) {
+    error = std::strerror(EISDIR);
     return false;
   }
-  bool regular = false;
-  Existed = FileState(Path, OldSize, OldModified, regular) && regular;
-
   int pipeEnds[2];
   if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
     error = std::string("cannot make a pipe for ffmpeg: ") + std::strerror(errno);
@@ -158,6 +182,28 @@ bool TVideoEncoder::Start(const TVideoSettings& settings, std::string& error)
     ::close(pipeEnds[0]);
     ::close(pipeEnds[1]);
     return false;
+  }
+
+  std::string output = Target;
+  if (!exists || S_ISREG(old.st_mode)) {
+    // The temporary is made here, so that it is ours: ffmpeg writes over it.
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+      output = VideoTemporaryName(Target, attempt);
+      fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      if (fd < 0 && errno != EEXIST)
+        break;
+    }
+    if (fd < 0) {
+      error = "cannot create " + output + ": " + std::strerror(errno);
+      ::close(pipeEnds[0]);
+      ::close(pipeEnds[1]);
+      return false;
+    }
+    Temporary = output;
+    if (exists)
+      (void)::fchmod(fd, old.st_mode & 07777);
+    ::close(fd);
   }
 
   posix_spawn_file_actions_t actions;
@@ -181,20 +227,22 @@ bool TVideoEncoder::Start(const TVideoSettings& settings, std::string& error)
   posix_spawnattr_setflags(&attributes,
                            POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
 
-  const std::vector<std::string> args = VideoArguments(settings, program);
+  const std::vector<std::string> args = VideoArguments(settings, output);
   std::vector<char*> argv;
   for (const std::string& arg : args)
     argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   const int spawned =
-      ::posix_spawn(&Child, program.c_str(), &actions, &attributes, argv.data(), environ);
+      ::posix_spawn(&Child, settings.Program.c_str(), &actions, &attributes, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   posix_spawnattr_destroy(&attributes);
   ::close(pipeEnds[0]);
   if (spawned != 0) {
     Child = -1;
     ::close(pipeEnds[1]);
-    error = "cannot start " + program + ": " + std::strerror(spawned);
+    error = "cannot start " + settings.Program + ": " + std::strerror(spawned);
+    ::unlink(Temporary.c_str());
+    Temporary.clear();
     return false;
   }
   Input = pipeEnds[1];
@@ -215,14 +263,23 @@ bool TVideoEncoder::Finish(std::string& error)
     ::close(Input);
     Input = -1;
   }
+  if (Child <= 0) {
+    error = Path + ": the video was not started";
+    return false;
+  }
   int status = 0;
-  pid_t waited;
-  do
-    waited = ::waitpid(Child, &status, 0);
-  while (waited < 0 && errno == EINTR);
+  const pid_t waited = WaitFor(Child, status);
   Child = -1;
-  if (waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0)
-    return true;
+  if (waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+    if (Temporary.empty() || ::rename(Temporary.c_str(), Target.c_str()) == 0) {
+      Temporary.clear();
+      return true;
+    }
+    error = Path + ": cannot rename " + Temporary + " to it: " + std::strerror(errno) +
+            "; the video is left as " + Temporary;
+    Temporary.clear();
+    return false;
+  }
 
   std::string how = waited < 0                ? std::string("could not be waited for")
                     : WIFSIGNALED(status)     ? "was killed by signal " + std::to_string(WTERMSIG(status))
@@ -231,15 +288,10 @@ bool TVideoEncoder::Finish(std::string& error)
   const std::string lines = LastLines(Errors);
   if (!lines.empty())
     error += "; it said:\n" + lines;
-
-  // What ffmpeg left under the name is not the video asked for.
-  int64_t size = 0;
-  int64_t modified = 0;
-  bool regular = false;
-  if (FileState(Path, size, modified, regular) && regular &&
-      (!Existed || size != OldSize || modified != OldModified)) {
-    ::unlink(Path.c_str());
-    error += "\n" + Path + ": removed the unfinished video";
+  if (!Temporary.empty()) {
+    ::unlink(Temporary.c_str());
+    error += "\n" + Temporary + ": removed the unfinished video";
+    Temporary.clear();
   }
   return false;
 }

@@ -3,10 +3,18 @@
 // program owns and the soundtrack from a file. Every name reaches ffmpeg as
 // "file:NAME", so a name that begins with a dash or looks like a protocol is
 // a file. MP4 (and MOV) files are written fragmented, Matroska where the name
-// ends in ".mkv", MP4 where it has no ending at all: a capture killed outright
-// still leaves a file that plays up to its last complete fragment. ffmpeg runs
-// in a process group of its own, so a Ctrl-C at the terminal reaches only the
-// capture, which then closes the video itself.
+// ends in ".mkv", MP4 where it has no ending at all.
+//
+// The video is written whole or not at all: ffmpeg writes a temporary beside
+// it (VideoTemporaryName: "clip.part.mp4" for "clip.mp4") that Finish renames
+// over the video once ffmpeg has closed it, so an older video of that name
+// stays as it was until then, and a capture that fails keeps it. A capture
+// killed outright leaves the temporary, which plays up to its last complete
+// fragment. A link is followed to the file it names (FollowLinks), and that
+// file is replaced; a name that exists and is no regular file (/dev/stdout,
+// a pipe) is written directly. ffmpeg runs in a process group of its own, so
+// a Ctrl-C at the terminal reaches only the capture, which then closes the
+// video itself.
 #pragma once
 
 #include "frames.h"
@@ -18,6 +26,7 @@
 #include <vector>
 
 struct TVideoSettings {
+  std::string Program;     // ffmpeg's full name (FindFfmpeg)
   std::string Path;        // the video, as the user named it
   std::string Soundtrack;  // the Ogg Vorbis file the sound is taken from
   int Width, Height;       // of the video and of the raw RGB frames written
@@ -26,39 +35,50 @@ struct TVideoSettings {
   int64_t FrameCount;      // frames the capture means to write
 };
 
-// ffmpeg's arguments for these settings, the program name first. Pure: no files.
-std::vector<std::string> VideoArguments(const TVideoSettings& settings, const std::string& program);
+// ffmpeg's arguments for these settings, the program first, writing the
+// file output; the container follows the video's own name (settings.Path).
+// Pure: no files.
+std::vector<std::string> VideoArguments(const TVideoSettings& settings, const std::string& output);
+
+// The temporary a video named path is written to: ".part" (then ".part1",
+// ".part2", ... for attempt 1, 2, ...) put before the ending of its last
+// component, or after the name when it has no ending. Pure.
+std::string VideoTemporaryName(const std::string& path, int attempt);
 
 // The full name of an executable program found on PATH, or "" when none.
 std::string FindProgram(const std::string& name);
+
+// ffmpeg's full name, or "" with the reason the video cannot be made.
+std::string FindFfmpeg(std::string& error);
 
 class TVideoEncoder {
 public:
   TVideoEncoder() = default;
   TVideoEncoder(const TVideoEncoder&) = delete;
   TVideoEncoder& operator=(const TVideoEncoder&) = delete;
-  // Kills an ffmpeg still running (a capture that fails elsewhere).
+  // Kills an ffmpeg still running (a capture that fails elsewhere), waits
+  // for it and removes its temporary: the video is then as it was before.
   ~TVideoEncoder();
 
-  // Starts ffmpeg; false with the reason when it cannot be started.
+  // Makes the temporary (with an older video's mode) and starts ffmpeg on
+  // it; false with the reason, and nothing left behind, when it cannot.
   bool Start(const TVideoSettings& settings, std::string& error);
   // One frame of Width x Height RGB, top row first. False when
   // ffmpeg no longer takes frames; Finish then tells why.
   bool Write(const std::vector<uint8_t>& rgb);
-  // Ends the input and waits for ffmpeg to close the file. False with
-  // ffmpeg's own last lines of error output when it failed; the file it left
-  // under the name is then removed, unless the name was not a regular file
-  // or ffmpeg never touched it.
+  // Ends the input, waits for ffmpeg to close the file and renames the
+  // temporary over the video. False with ffmpeg's own last lines of error
+  // output when it failed, the temporary then removed; false too when the
+  // encoder was never started, with no process waited for.
   bool Finish(std::string& error);
   int64_t FramesWritten() const { return Frames; }
 
 private:
-  std::string Path;
+  std::string Path;       // the video as named, for messages
+  std::string Target;     // the file the video becomes, links followed
+  std::string Temporary;  // ffmpeg's output while it is ours to remove; "" for none
   pid_t Child = -1;
   int Input = -1;    // the write end of ffmpeg's standard input
   int Errors = -1;   // ffmpeg's standard error, kept in memory
   int64_t Frames = 0;
-  bool Existed = false;  // the name held a file before ffmpeg started
-  int64_t OldSize = 0;
-  int64_t OldModified = 0;
 };

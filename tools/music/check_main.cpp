@@ -50,16 +50,17 @@ double StartOf(int slot) { return SceneIntervals[slot].StartTime / 1000.0; }
 double EndOf(int slot) { return SceneIntervals[slot].EndTime / 1000.0; }
 
 // Within the scene, the strongest low-band onsets, one for every beat-shake
-// step, must each lie within 10 ms of such a step (start + k · length / 128
-// for the k whose BeatTable entry k mod 32 is 1) and together cover all of
-// them.
+// step, must each lie within 10 ms of such a step (start + k · length / n
+// for the k whose BeatTable entry k mod 32 is 1, n the scene's SceneSteps)
+// and together cover all of them.
 void CheckShakeOnsets(const TDecodedAudio& audio, int slot)
 {
   std::vector<double> shakes;
   const double start = StartOf(slot), length = EndOf(slot) - start;
-  for (int k = 0; k < 128; ++k)
+  const int steps = SceneSteps(slot);
+  for (int k = 0; k < steps; ++k)
     if (BeatTable[k % 32])
-      shakes.push_back(start + k * length / 128.0);
+      shakes.push_back(start + k * length / steps);
 
   std::vector<TOnset> onsets = LowBandOnsets(audio, start, EndOf(slot));
   onsets.resize(std::min(onsets.size(), shakes.size()));
