@@ -5,7 +5,10 @@
 // holds the old contents or the new ones. A target that exists and is not a
 // regular file (/dev/stdout, /dev/full, a pipe) is written in place instead.
 // Uses nothing but the C library, so every program of the project can write
-// through it, the music tools included.
+// through it, the music tools included. On Windows (savefile_windows.cpp) the
+// name is UTF-8, the temporary is flushed with FlushFileBuffers and moved over
+// the target with MoveFileExW (replacing it, writing through), and a device
+// (NUL, a pipe) is written in place.
 #pragma once
 
 #include <cstddef>

@@ -1,0 +1,14 @@
+#!/bin/bash
+# Cross-builds the demo for 64-bit Windows: scripts/build-windows.sh
+# Builds (or finds cached) the static libraries (scripts/windows-libs.sh, into
+# build-win-libs/), then build-win/mvrk_dms.exe from the same sources as the
+# Linux demo with MinGW-w64 (cmake/mingw-w64-x86_64.cmake).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PREFIX=$(scripts/windows-libs.sh | tail -1)
+export PKG_CONFIG_LIBDIR=$PREFIX/lib/pkgconfig PKG_CONFIG_PATH=
+cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DMVRK_WINDOWS_PREFIX="$PREFIX" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF > /dev/null
+cmake --build build-win -j "${MVRK_JOBS:-$(nproc)}" --target mvrk_dms
+echo "Built $PWD/build-win/mvrk_dms.exe"
