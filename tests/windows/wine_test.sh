@@ -1,0 +1,314 @@
+#!/bin/bash
+# The Windows program under Wine, with Mesa's software GL behind Wine's
+# opengl32, on a 1920 x 1080 Xvfb screen:
+#   tests/windows/wine_test.sh WINDOWS_BUILD LINUX_BUILD
+# WINDOWS_BUILD holds mvrk_dms.exe (scripts/build-windows.sh); LINUX_BUILD
+# holds mvrk_capture, whose frames of the same music are the reference for
+# the picture, and mvrk_compare; the content comes from $MVRK_TEST_CONTENT (the
+# Linux test run's generated content). Cases:
+# - the program imports only system DLLs (objdump's import list);
+# - --help prints the usage, status 0;
+# - --window --from 100000 plays: the window shows the demo's picture, near
+#   one of the Linux frames of those seconds; two right-button releases
+#   save default.camera twice, the second over the first; Escape ends it
+#   with status 0 and default.camera holds the keys whole;
+# - --desktop fills the 1920 x 1080 screen: the frame at 1440 x 1080 between
+#   black pillars, the picture between them near one of the Linux frames;
+# - a missing camera path and a corrupt model each end it with the program's
+#   message, in a box and on standard error as the Linux build says it (its
+#   capture tool on the same content), and status 1.
+# Wine limits stepped around: its first start (wineboot) builds a prefix,
+# which takes a minute or two, so the prefix is made once in WINDOWS_BUILD
+# and every wait is bounded; Mono and Gecko are not installed (they are not
+# needed, and their installers would wait for a click); with no sound server
+# the demo plays silently on the wall clock, which the test accepts and
+# reports. With MVRK_WINE_SHOTS set to a folder, the screen grabs are kept
+# there as PNG files. A case that cannot run fails with the reason.
+set -uo pipefail
+WINBUILD=$(cd "$1" && pwd)
+LINUX=$(cd "$2" && pwd)
+EXE=$WINBUILD/mvrk_dms.exe
+
+fail() {
+  echo "wine_test: $*" >&2
+  exit 1
+}
+
+for tool in wine Xvfb xdotool xwininfo ffmpeg x86_64-w64-mingw32-objdump timeout; do
+  command -v "$tool" > /dev/null || fail "$tool is missing (scripts/deps.sh installs it)"
+done
+[ -f "$EXE" ] || fail "$EXE is missing: build it with scripts/build-windows.sh"
+[ -x "$LINUX/mvrk_capture" ] || fail "$LINUX/mvrk_capture is missing: build with scripts/build.sh"
+CONTENT=${MVRK_TEST_CONTENT:-}
+[ -n "$CONTENT" ] && [ -d "$CONTENT/data" ] ||
+  fail "no generated content in MVRK_TEST_CONTENT (the Linux tests make it: build/test-content)"
+
+WORK=$(mktemp -d /tmp/mvrk_wine_XXXXXX)
+XPID=""
+cleanup() {
+  [ -n "$XPID" ] && kill "$XPID" 2>/dev/null
+  WINEPREFIX=$WINBUILD/wineprefix timeout 30 wineserver -k 2>/dev/null
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# --- The imports: system DLLs only, nothing the zip would have to carry.
+imports=$(x86_64-w64-mingw32-objdump -p "$EXE" | awk '/DLL Name:/ {print tolower($3)}' | sort)
+echo "imports: $(echo $imports)"
+SYSTEM_DLLS=" advapi32.dll gdi32.dll glu32.dll imm32.dll kernel32.dll msvcrt.dll ole32.dll
+  oleaut32.dll opengl32.dll setupapi.dll shell32.dll user32.dll version.dll winmm.dll "
+for dll in $imports; do
+  [[ "$SYSTEM_DLLS" == *" $dll"[[:space:]]* ]] || fail "mvrk_dms.exe imports $dll, which is no system DLL"
+done
+[[ " $(echo $imports) " == *" opengl32.dll "* ]] || fail "mvrk_dms.exe does not import opengl32.dll"
+
+# --- One X server for every case, and the Wine prefix made once.
+export WINEPREFIX=$WINBUILD/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+export WINEARCH=win64
+display=""
+for n in $(seq 140 180); do
+  [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || { display=$n; break; }
+done
+[ -n "$display" ] || fail "no free X display number between 140 and 180"
+Xvfb ":$display" -screen 0 1920x1080x24 -nolisten tcp > "$WORK/xvfb.log" 2>&1 &
+XPID=$!
+export DISPLAY=":$display"
+for _ in $(seq 1 100); do
+  xwininfo -root > /dev/null 2>&1 && break
+  sleep 0.1
+done
+xwininfo -root > /dev/null 2>&1 || fail "Xvfb did not start on $DISPLAY: $(cat "$WORK/xvfb.log")"
+
+if [ ! -f "$WINEPREFIX/.made" ]; then
+  rm -rf "$WINEPREFIX"
+  started=$SECONDS
+  timeout 600 wine wineboot --init > "$WORK/wineboot.log" 2>&1 ||
+    fail "wineboot could not make the prefix in 10 min: $(tail -5 "$WORK/wineboot.log")"
+  timeout 120 wineserver -w
+  touch "$WINEPREFIX/.made"
+  echo "wine prefix made in $((SECONDS - started)) s"
+fi
+
+# The Linux frames of seconds 100 to 115 of the music, every 100 ms: the
+# window shows one moment of them, drawn by another build of the same code
+# through Wine's opengl32.
+mkdir -p "$WORK/linux"
+[ -x "$LINUX/mvrk_compare" ] || fail "$LINUX/mvrk_compare is missing: build with scripts/build.sh"
+"$LINUX/mvrk_capture" --data "$CONTENT" --from 100000 --to 115000 --step 100 \
+  --frames "$WORK/linux" > /dev/null 2>&1 || fail "mvrk_capture could not render the reference"
+[ "$(ls "$WORK/linux" | wc -l)" -eq 151 ] || fail "mvrk_capture wrote no 151 reference frames"
+
+# Mean of a raw RGB grab, or of the columns from $2 to $3 of a grab $4 pixels wide.
+mean() {
+  od -An -tu1 -v -w$(( ${4:-1} * 3 )) "$1" | awk -v from="${2:-0}" -v to="${3:-0}" '{
+      for (i = 1; i <= NF; i++) {
+        x = int((i - 1) / 3)
+        if (to == 0 || (x >= from && x < to)) { s += $i; n++ }
+      }
+    } END { if (n) printf "%.1f\n", s / n; else print 0 }'
+}
+
+# The Linux frame nearest a 640 x 480 PNG of the screen, as "NAME MEAN_DIFFERENCE"
+# (per channel, 0 to 255; mvrk_compare of each reference frame with the shot).
+nearest_linux() {
+  rm -rf "$WORK/shots"
+  mkdir -p "$WORK/shots"
+  for frame in "$WORK"/linux/*.png; do
+    ln -s "$1" "$WORK/shots/$(basename "$frame")"
+  done
+  "$LINUX/mvrk_compare" "$WORK/linux" "$WORK/shots" | awk '$2 == "mean" {print $1, $3}' |
+    sort -k2 -g | head -1
+}
+
+# The shot is the demo's picture: near one of the Linux frames, within $2.
+check_picture() {
+  read -r frame difference < <(nearest_linux "$1")
+  [ -n "${difference:-}" ] || case_fail "mvrk_compare compared nothing"
+  echo "$CASE: nearest Linux frame ${frame%.png} ms, mean difference $difference"
+  awk -v d="$difference" -v most="$2" 'BEGIN { exit !(d <= most) }' ||
+    case_fail "the picture is not the demo's: the nearest Linux frame differs by $difference"
+}
+
+keep_shot() {
+  [ -n "${MVRK_WINE_SHOTS:-}" ] || return 0
+  mkdir -p "$MVRK_WINE_SHOTS"
+  ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -video_size "$2" -i "$1" "$MVRK_WINE_SHOTS/$3"
+}
+
+# --- The cases. Each starts the program in a fresh copy of the content.
+DEMO_PID=""
+start_demo() {
+  rm -rf "$WORK/data"
+  cp -r "$CONTENT" "$WORK/data"
+  (cd "$WORK/data" && exec wine "$EXE" "$@" > "$WORK/demo.out" 2> "$WORK/demo.err") &
+  DEMO_PID=$!
+}
+
+case_fail() {
+  echo "$CASE: $*" >&2
+  echo "--- standard error:" >&2
+  cat "$WORK/demo.err" >&2
+  kill -9 "$DEMO_PID" 2>/dev/null
+  timeout 30 wineserver -k 2>/dev/null
+  exit 1
+}
+
+# The first window titled exactly $1, waiting up to $2 s.
+wait_window() {
+  local wid=""
+  for _ in $(seq 1 $(( $2 * 5 ))); do
+    wid=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+    [ -n "$wid" ] && { echo "$wid"; return 0; }
+    kill -0 "$DEMO_PID" 2>/dev/null || return 1
+    sleep 0.2
+  done
+  return 1
+}
+
+# Waits up to $1 s for the program to end; its status is in STATUS.
+wait_end() {
+  for _ in $(seq 1 $(( $1 * 5 ))); do
+    kill -0 "$DEMO_PID" 2>/dev/null || break
+    sleep 0.2
+  done
+  kill -0 "$DEMO_PID" 2>/dev/null && case_fail "still running $1 s after it should have ended"
+  wait "$DEMO_PID"
+  STATUS=$?
+}
+
+# Sends a key to the window titled $1 once a second until it is gone.
+press_until_gone() {
+  for _ in $(seq 1 60); do
+    local wid
+    wid=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+    [ -n "$wid" ] || return 0
+    kill -0 "$DEMO_PID" 2>/dev/null || return 0
+    xdotool windowfocus "$wid" 2>/dev/null
+    xdotool key "$2"
+    sleep 1
+  done
+}
+
+# The window's client area on the screen as "X Y W H".
+geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X:/ {x = $4} /Absolute upper-left Y:/ {y = $4}
+    /Width:/ {w = $2} /Height:/ {h = $2} END {print x, y, w, h}'
+}
+
+grab() {  # file x y w h
+  ffmpeg -v error -y -f x11grab -video_size "$4x$5" -i "$DISPLAY+$2,$3" -frames:v 1 \
+    -f rawvideo -pix_fmt rgb24 "$1"
+}
+
+# Waits until the picture at x y w h moves and is lit: the scenes play.
+wait_playing() {
+  for _ in $(seq 1 150); do
+    kill -0 "$DEMO_PID" 2>/dev/null || case_fail "the demo ended before it played"
+    grab "$WORK/a.rgb" "$@" && sleep 0.5 && grab "$WORK/b.rgb" "$@" || case_fail "no screen grab"
+    if ! cmp -s "$WORK/a.rgb" "$WORK/b.rgb" && [ "$(mean "$WORK/b.rgb" | cut -d. -f1)" -gt 10 ]; then
+      return 0
+    fi
+    sleep 1
+  done
+  case_fail "the picture never moved in 3 min"
+}
+
+CASE=help
+timeout 120 wine "$EXE" --help > "$WORK/help.out" 2> "$WORK/demo.err"
+STATUS=$?
+[ $STATUS -eq 0 ] || case_fail "status $STATUS, not 0"
+grep -q "^usage: mvrk_dms \[--window" "$WORK/help.out" || case_fail "no usage on standard output"
+grep -q "Escape" "$WORK/help.out" || case_fail "the usage names no keys"
+echo "$CASE: the usage on standard output, status 0"
+
+CASE=window
+start_demo --window --from 100000
+wid=$(wait_window mvrk_dms 180) || case_fail "no window titled mvrk_dms in 3 min"
+read -r X Y W H < <(geometry "$wid")
+[ "$W" = 640 ] && [ "$H" = 480 ] || case_fail "the window is ${W}x$H, not 640x480"
+wait_playing "$X" "$Y" 640 480
+sleep 3
+grab "$WORK/window.rgb" "$X" "$Y" 640 480 || case_fail "no screen grab"
+keep_shot "$WORK/window.rgb" 640x480 wine-window.png
+ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -video_size 640x480 -i "$WORK/window.rgb" \
+  "$WORK/window.png" || case_fail "the grab does not convert to PNG"
+echo "$CASE: the window's mean $(mean "$WORK/window.rgb")"
+# Another moment 100 ms away differs by about 3, another scene by 50 or more.
+check_picture "$WORK/window.png" 6
+if grep -q "playing silently" "$WORK/demo.err"; then
+  echo "$CASE: no sound device under Wine: $(grep "playing silently" "$WORK/demo.err")"
+  [ "$(grep -c "playing silently" "$WORK/demo.err")" -eq 1 ] || case_fail "the silence is said more than once"
+fi
+# Two recorded keys: the second save replaces the file the first one made.
+xdotool mousemove "$((X + 320))" "$((Y + 240))"
+sizes=""
+for key in 1 2; do
+  xdotool windowfocus "$wid" 2>/dev/null
+  xdotool click 3
+  for _ in $(seq 1 25); do
+    size=$(stat -c %s "$WORK/data/default.camera" 2>/dev/null || echo 0)
+    [ "$size" -gt "${last:-0}" ] && break
+    sleep 0.2
+  done
+  last=$size
+  sizes="$sizes $size"
+done
+grep -q "not saved" "$WORK/demo.err" && case_fail "a save failed"
+press_until_gone mvrk_dms Escape
+wait_end 60
+[ $STATUS -eq 0 ] || case_fail "Escape ended it with status $STATUS, not 0"
+set -- $sizes
+[ "$1" -gt 0 ] && [ "$2" -gt "$1" ] && [ $(($2 % 40)) -eq 0 ] ||
+  case_fail "default.camera was $1 then $2 bytes, not one and then two more keys of 40 bytes"
+[ -z "$(find "$WORK/data" -name '*.part')" ] || case_fail "a temporary file was left behind"
+echo "$CASE: default.camera saved whole twice ($1, then $2 bytes); Escape: status 0"
+
+CASE=desktop
+start_demo --desktop --from 100000
+wait_window mvrk_dms 180 > /dev/null || case_fail "no window titled mvrk_dms in 3 min"
+wait_playing 240 0 1440 1080
+sleep 2
+grep -q "frame 1440x1080" "$WORK/demo.err" || case_fail "the frame is not 1440x1080"
+grab "$WORK/desktop.rgb" 0 0 1920 1080 || case_fail "no screen grab"
+keep_shot "$WORK/desktop.rgb" 1920x1080 wine-desktop.png
+left=$(mean "$WORK/desktop.rgb" 0 240 1920)
+right=$(mean "$WORK/desktop.rgb" 1680 1920 1920)
+middle=$(mean "$WORK/desktop.rgb" 240 1680 1920)
+echo "$CASE: pillars $left and $right, picture mean $middle"
+[ "$left" = 0.0 ] && [ "$right" = 0.0 ] || case_fail "the pillars are not black"
+# The 1440 x 1080 frame, scaled to 640 x 480, against the Linux frames drawn
+# at 640 x 480: the finer drawing adds a few steps of difference.
+ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -video_size 1920x1080 -i "$WORK/desktop.rgb" \
+  -vf "crop=1440:1080:240:0,scale=640:480:flags=area" "$WORK/desktop.png" ||
+  case_fail "the grab does not convert to PNG"
+check_picture "$WORK/desktop.png" 12
+press_until_gone mvrk_dms Escape
+wait_end 60
+[ $STATUS -eq 0 ] || case_fail "Escape ended it with status $STATUS, not 0"
+
+# A broken content file: a box with the program's message, the same text on
+# standard error as the Linux program gives for the same content, and status
+# 1 once the box is closed.
+broken_file() {  # case, what to do to the copy of the content
+  CASE=$1
+  rm -rf "$WORK/data"
+  cp -r "$CONTENT" "$WORK/data"
+  (cd "$WORK/data" && eval "$2")
+  expected=$("$LINUX/mvrk_capture" --data "$WORK/data" --from 0 --to 0 --frames "$WORK/none" 2>&1 |
+             grep "^Error: " | tail -1)
+  [ -n "$expected" ] || case_fail "the Linux capture reports no error for the same content"
+  (cd "$WORK/data" && exec wine "$EXE" --window > "$WORK/demo.out" 2> "$WORK/demo.err") &
+  DEMO_PID=$!
+  wait_window Error 180 > /dev/null || case_fail "no Error box in 3 min"
+  grep -qxF "$expected" <(tr -d '\r' < "$WORK/demo.err") ||
+    case_fail "standard error does not say \"$expected\""
+  press_until_gone Error Return
+  wait_end 60
+  [ $STATUS -eq 1 ] || case_fail "status $STATUS, not 1"
+  echo "$CASE: \"$expected\" in a box and on standard error, status 1"
+}
+broken_file missing 'rm data/default.camera'
+model=$(cd "$CONTENT" && find . -iname '*.geox' | sort | head -1)
+[ -n "$model" ] || fail "no .geox model in the content"
+broken_file corrupt "head -c 20 '$model' > cut && mv cut '$model'"
+echo "all Wine cases passed"
