@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 PREFIX=$(scripts/windows-libs.sh | tail -1)
 export PKG_CONFIG_LIBDIR=$PREFIX/lib/pkgconfig PKG_CONFIG_PATH=
-cmake -S . -B build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DMVRK_WINDOWS_PREFIX="$PREFIX" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF > /dev/null
+cmake -S . -B build-win --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DMVRK_WINDOWS_PREFIX="$PREFIX" -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
 cmake --build build-win -j "${MVRK_JOBS:-$(nproc)}" --target mvrk_dms
 echo "Built $PWD/build-win/mvrk_dms.exe"
