@@ -16,6 +16,8 @@
 #   with status 0 and default.camera holds the keys whole;
 # - --desktop fills the 1920 x 1080 screen: the frame at 1440 x 1080 between
 #   black pillars, the picture between them near one of the Linux frames;
+# - --window --size 1024x768 --msaa 4: a window of that client size with the
+#   frame native and multisampled in it, and at 800 x 600 after a resize;
 # - a missing camera path and a corrupt model each end it with the program's
 #   message, in a box and on standard error as the Linux build says it (its
 #   capture tool on the same content), and status 1.
@@ -319,6 +321,24 @@ middle=$(mean "$WORK/desktop.rgb" 240 1680 1920)
 echo "$CASE: pillars $left and $right, picture mean $middle"
 [ "$left" = 0.0 ] && [ "$right" = 0.0 ] || case_fail "the pillars are not black"
 [ "${middle%.*}" -ge 10 ] || case_fail "no picture between the pillars (mean $middle)"
+press_until_gone mvrk_dms Escape
+wait_end 60
+[ $STATUS -eq 0 ] || case_fail "Escape ended it with status $STATUS, not 0"
+
+CASE=sized
+start_demo --window --size 1024x768 --msaa 4 --from 100000
+wid=$(wait_window mvrk_dms 180) || case_fail "no window titled mvrk_dms in 3 min"
+read -r X Y W H < <(geometry "$wid")
+[ "$W" = 1024 ] && [ "$H" = 768 ] || case_fail "the window is ${W}x$H, not 1024x768"
+wait_playing "$X" "$Y" 1024 768
+grep -q "frame 1024x768, 4 samples" "$WORK/demo.err" || case_fail "the frame is not 1024x768 with 4 samples"
+xdotool windowsize "$wid" 800 600
+for _ in $(seq 1 50); do
+  grep -q "frame 800x600, 4 samples" "$WORK/demo.err" && break
+  sleep 0.2
+done
+grep -q "frame 800x600, 4 samples" "$WORK/demo.err" || case_fail "the frame did not follow the window to 800x600"
+echo "$CASE: a 1024x768 window drew a 1024x768 frame of 4 samples, and 800x600 after the resize"
 press_until_gone mvrk_dms Escape
 wait_end 60
 [ $STATUS -eq 0 ] || case_fail "Escape ended it with status $STATUS, not 0"
