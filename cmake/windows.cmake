@@ -35,3 +35,8 @@ add_executable(mvrk_dms host/main.cpp host/window.cpp host/lostdisplay_windows.c
 target_link_libraries(mvrk_dms PRIVATE mvrk)
 # -s: the debug information stays in the build tree's objects, out of the program.
 target_link_options(mvrk_dms PRIVATE -static -static-libgcc -static-libstdc++ -s)
+
+# The Windows file modules on their own, run under Wine by the tests.
+add_executable(mvrk_windows_files_test tests/windows/files_test.cpp)
+target_link_libraries(mvrk_windows_files_test PRIVATE mvrk)
+target_link_options(mvrk_windows_files_test PRIVATE -static -static-libgcc -static-libstdc++ -s)

@@ -7,6 +7,9 @@
 # the picture, and mvrk_compare; the content comes from $MVRK_TEST_CONTENT (the
 # Linux test run's generated content). Cases:
 # - the program imports only system DLLs (objdump's import list);
+# - the Windows file modules on their own (mvrk_windows_files_test.exe):
+#   UTF-8 names through the wide API, replacing an existing file, failures
+#   that keep the target and say why;
 # - --help prints the usage, status 0;
 # - with no arguments, as a double-click starts it: the full-screen question
 #   (Wine on Xvfb has no 640 x 480 mode), Yes, and the demo plays;
@@ -93,15 +96,15 @@ if [ ! -f "$WINEPREFIX/.made" ]; then
   echo "wine prefix made in $((SECONDS - started)) s"
 fi
 
-# The Linux frames of seconds 100 to 120 of the music, every 100 ms: the
+# The Linux frames of seconds 100 to 125 of the music, every 100 ms: the
 # screen shows one moment of them, drawn by another build of the same code
 # through Wine's opengl32. They fade to black (at 107 s) and cut to a bright
 # scene (108.5 s).
 mkdir -p "$WORK/linux"
 [ -x "$LINUX/mvrk_compare" ] || fail "$LINUX/mvrk_compare is missing: build with scripts/build.sh"
-"$LINUX/mvrk_capture" --data "$CONTENT" --from 100000 --to 120000 --step 100 \
+"$LINUX/mvrk_capture" --data "$CONTENT" --from 100000 --to 125000 --step 100 \
   --frames "$WORK/linux" > /dev/null 2>&1 || fail "mvrk_capture could not render the reference"
-[ "$(ls "$WORK/linux" | wc -l)" -eq 201 ] || fail "mvrk_capture wrote no 201 reference frames"
+[ "$(ls "$WORK/linux" | wc -l)" -eq 251 ] || fail "mvrk_capture wrote no 251 reference frames"
 
 # Mean of a raw RGB grab, or of the columns from $2 to $3 of a grab $4 pixels wide.
 mean() {
@@ -243,6 +246,16 @@ STATUS=$?
 grep -q "^usage: mvrk_dms \[--window" "$WORK/help.out" || case_fail "no usage on standard output"
 grep -q "Escape" "$WORK/help.out" || case_fail "the usage names no keys"
 echo "$CASE: the usage on standard output, status 0"
+
+# The file modules on their own, in an empty folder.
+CASE=files
+[ -f "$WINBUILD/mvrk_windows_files_test.exe" ] ||
+  fail "$WINBUILD/mvrk_windows_files_test.exe is missing: build it with scripts/build-windows.sh"
+mkdir -p "$WORK/files"
+(cd "$WORK/files" && timeout 120 wine "$WINBUILD/mvrk_windows_files_test.exe") > "$WORK/files.out" 2>&1
+STATUS=$?
+sed "s/^/$CASE: /" "$WORK/files.out"
+[ $STATUS -eq 0 ] || fail "$CASE: mvrk_windows_files_test.exe ended with status $STATUS"
 
 # As a double-click starts it: full screen at 640 x 480, a mode that Wine on
 # Xvfb does not offer (Xvfb has the one mode of its screen), so the demo asks
