@@ -25,12 +25,17 @@
 #   message, in a box and on standard error as the Linux build says it (its
 #   capture tool on the same content), and status 1.
 # Wine limits stepped around: its first start (wineboot) builds a prefix,
-# which takes a minute or two, so the prefix is made once in WINDOWS_BUILD
-# and every wait is bounded; Mono and Gecko are not installed (they are not
-# needed, and their installers would wait for a click); with no sound server
-# the demo plays silently on the wall clock, which the test accepts and
-# reports. With MVRK_WINE_SHOTS set to a folder, the screen grabs are kept
-# there as PNG files. A case that cannot run fails with the reason.
+# so the prefix is made once in WINDOWS_BUILD, and every wait is bounded;
+# Mono and Gecko are not installed (not needed, and their installers would
+# wait for a click); there is no sound device (SDL's WASAPI starts, opening
+# the device fails), so the demo plays silently on the wall clock, which the
+# test accepts when standard error says so exactly once; Xvfb has the one
+# mode of its screen, so the 640 x 480 full-screen mode cannot be shown and
+# the default start is checked through its question; Wine's winealsa writes
+# ALSA's complaints to standard error, so messages are looked for as whole
+# lines, not as the whole output. With MVRK_WINE_SHOTS set to a folder, the
+# screen grabs are kept there as PNG files. A case that cannot run fails
+# with the reason.
 set -uo pipefail
 WINBUILD=$(cd "$1" && pwd)
 LINUX=$(cd "$2" && pwd)
