@@ -1,10 +1,11 @@
 # The Windows build of the demo, included by the top CMakeLists.txt when
-# cross-compiling with cmake/mingw-w64-x86_64.cmake: mvrk_dms.exe alone (the
-# tools, the bench and the tests stay Linux programs), from the same sources
-# as the Linux demo minus the headless start-up (EGL), with the platform
-# modules NAME_windows.cpp. Its libraries are the static ones of
-# MVRK_WINDOWS_PREFIX (scripts/windows-libs.sh), and the program is linked
-# statically as a whole, so that it imports only the system's own DLLs.
+# cross-compiling with cmake/mingw-w64-x86_64.cmake: mvrk_dms.exe and a test
+# of its file modules, nothing else (the tools, the bench and the tests stay
+# Linux programs), from the same sources as the Linux demo minus the headless
+# start-up (EGL), with the platform modules NAME_windows.cpp. Its libraries
+# are the static ones of MVRK_WINDOWS_PREFIX (scripts/windows-libs.sh), and
+# the program is linked statically as a whole, so that it imports only the
+# system's own DLLs.
 if(NOT MVRK_WINDOWS_PREFIX)
   message(FATAL_ERROR "MVRK_WINDOWS_PREFIX names no prefix of libraries (scripts/windows-libs.sh)")
 endif()
