@@ -1,10 +1,11 @@
 #!/bin/bash
 # Cross-builds the demo for 64-bit Windows: scripts/build-windows.sh
-# Builds (or finds cached) the static libraries (scripts/windows-libs.sh, into
-# build-win-libs/, or the folder $MVRK_WINDOWS_LIBS names: one outside the
-# clone keeps them for the next clone), then build-win/mvrk_dms.exe from the same sources as the
-# Linux demo with MinGW-w64 (cmake/mingw-w64-x86_64.cmake), and beside it
-# mvrk_windows_files_test.exe, which the Wine tests run.
+# Builds (or finds cached) the static libraries with scripts/windows-libs.sh,
+# into build-win-libs/ or the folder $MVRK_WINDOWS_LIBS names (one outside
+# the clone keeps them for the next clone); then build-win/mvrk_dms.exe from
+# the same sources as the Linux demo with MinGW-w64
+# (cmake/mingw-w64-x86_64.cmake), and beside it mvrk_windows_files_test.exe,
+# which the Wine tests run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
