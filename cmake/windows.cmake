@@ -34,8 +34,11 @@ target_link_libraries(mvrk PUBLIC
 
 add_executable(mvrk_dms host/main.cpp host/window.cpp host/lostdisplay_windows.cpp)
 target_link_libraries(mvrk_dms PRIVATE mvrk)
-# -s: the debug information stays in the build tree's objects, out of the program.
-target_link_options(mvrk_dms PRIVATE -static -static-libgcc -static-libstdc++ -s)
+# -s: the debug information stays in the build tree's objects, out of the
+# program; no link time in its header, so that the same tree rebuilt gives
+# the same program.
+target_link_options(mvrk_dms PRIVATE -static -static-libgcc -static-libstdc++ -s
+  -Wl,--no-insert-timestamp)
 
 # The Windows file modules on their own, run under Wine by the tests.
 add_executable(mvrk_windows_files_test tests/windows/files_test.cpp)
