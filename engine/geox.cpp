@@ -5,6 +5,7 @@
 #include "engine/paths.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <cassert>
 #include <charconv>

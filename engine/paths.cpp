@@ -1,10 +1,7 @@
 #include "engine/paths.h"
 
+#include "engine/filesystem.h"
 #include "engine/savefile.h"
-
-#include <dirent.h>
-#include <strings.h>
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -13,30 +10,6 @@
 namespace {
 
 std::string ContentRoot;  // "" or a folder ending in "/"; written by SetContentRoot
-
-bool Exists(const std::string& path)
-{
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
-}
-
-// Finds an entry of dir whose name equals component without regard to case.
-bool FindCaseless(const std::string& dir, const std::string& component, std::string& found)
-{
-  DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
-  if (!d)
-    return false;
-  bool ok = false;
-  while (dirent* e = ::readdir(d)) {
-    if (::strcasecmp(e->d_name, component.c_str()) == 0) {
-      found = e->d_name;
-      ok = true;
-      break;
-    }
-  }
-  ::closedir(d);
-  return ok;
-}
 
 }  // namespace
 
@@ -69,9 +42,9 @@ std::string ResolvePath(const std::string& name)
     if (component.empty())
       continue;
     std::string candidate = resolved + component;
-    if (!Exists(candidate) && component != "." && component != "..") {
+    if (!PathExists(candidate) && component != "." && component != "..") {
       std::string found;
-      if (FindCaseless(resolved, component, found))
+      if (FindEntryCaseless(resolved, component, found))
         candidate = resolved + found;
     }
     resolved = candidate;
@@ -92,7 +65,7 @@ std::string UpperCaseAscii(std::string name)
 bool ReadFileBytes(const std::string& name, std::vector<uint8_t>& bytes, std::string& error)
 {
   const std::string path = ResolvePath(name);
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = OpenFile(path, "rb");
   if (!f) {
     error = std::strerror(errno);
     return false;

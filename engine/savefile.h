@@ -21,7 +21,10 @@
 //
 // The POSIX implementation is in savefile.cpp and uses nothing but the C
 // library, so every program of the project can write through it, the music
-// tools included.
+// tools included. On Windows (savefile_windows.cpp) the name is UTF-8, the
+// temporary is flushed with FlushFileBuffers and moved over the target with
+// MoveFileExW (replacing it, writing through), and a device (NUL, a pipe) is
+// written in place; links and the old file's attributes are the system's.
 #pragma once
 
 #include <cstddef>

@@ -6,5 +6,7 @@
 #pragma once
 
 // Installs the handler, for the process, once SDL's video runs on X11; any
-// other video driver is left alone. Call it after SDL's video is started.
+// other video driver is left alone. Call it after SDL's video is started. On
+// Windows the window system is part of the system, with no connection to
+// lose: it does nothing there (lostdisplay_windows.cpp).
 void EndOnLostDisplay();

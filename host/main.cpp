@@ -3,6 +3,11 @@
 #include "host/processsetup.h"
 #include "host/window.h"
 
+// The program's own main, on every system: SDL does not wrap it (on Windows
+// SDL2main would); SDL_SetMainReady tells SDL so.
+#define SDL_MAIN_HANDLED
+#include <SDL.h>
+
 #include <cstdio>
 #include <string>
 
@@ -20,6 +25,7 @@ int main(int argc, char** argv)
     case TDemoCommand::Run:
       break;
   }
+  SDL_SetMainReady();
   MaskFloatingPointExceptions();
   KeepFreedMemory();
   return RunDemo(options) ? 0 : 1;

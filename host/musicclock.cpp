@@ -1,5 +1,6 @@
 #include "host/musicclock.h"
 
+#include "engine/filesystem.h"
 #include "engine/paths.h"
 
 #include <SDL.h>
@@ -183,9 +184,16 @@ TAudioClock::~TAudioClock()
 bool TAudioClock::Decode(std::string& error)
 {
   const std::string path = ResolvePath(FileName);
+  FILE* stream = OpenFile(path, "rb");
+  if (!stream) {
+    error = "cannot be opened or read";
+    return false;
+  }
+  // On success the file belongs to the decoder, which closes it in ov_clear.
   OggVorbis_File file;
-  const int opened = ov_fopen(path.c_str(), &file);
+  const int opened = ov_open_callbacks(stream, &file, nullptr, 0, OV_CALLBACKS_DEFAULT);
   if (opened != 0) {
+    std::fclose(stream);
     error = opened == OV_ENOTVORBIS ? "not an Ogg Vorbis file" : "cannot be opened or read";
     return false;
   }

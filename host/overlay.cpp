@@ -6,6 +6,7 @@
 #include "scenes/scene.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <algorithm>
 #include <cstdio>

@@ -10,26 +10,7 @@ scripts/deps.sh
 scripts/build.sh
 
 CONTENT=$ROOT/content
-generators=()
-for tool in mvrk_content mvrk_music; do
-  if [ ! -x "build/$tool" ]; then
-    echo "error: build/$tool is missing: the content generator has not been built," >&2
-    echo "so there is no content to run the demo on." >&2
-    exit 1
-  fi
-  generators+=("build/$tool")
-done
-
-stamp=$(cat "${generators[@]}" | sha256sum | cut -d' ' -f1)
-if [ ! -f "$CONTENT/.stamp" ] || [ "$(cat "$CONTENT/.stamp")" != "$stamp" ]; then
-  echo "== generating content into $CONTENT"
-  rm -rf "$CONTENT.new"
-  build/mvrk_content "$CONTENT.new"
-  build/mvrk_music "$CONTENT.new/data/soundtrack.ogg"
-  echo "$stamp" > "$CONTENT.new/.stamp"
-  rm -rf "$CONTENT"
-  mv "$CONTENT.new" "$CONTENT"
-fi
+scripts/content.sh build "$CONTENT"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display is available (neither DISPLAY nor WAYLAND_DISPLAY is set)."

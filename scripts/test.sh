@@ -1,6 +1,8 @@
 #!/bin/bash
 # The test command: installs what is missing, builds, runs the whole suite,
-# then builds and runs it again under AddressSanitizer and
+# cross-builds the Windows program and runs its tests under Wine
+# (tests/windows/wine_test.sh, on the content the suite generated), then
+# builds and runs the suite again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, then runs every fuzz target for a few seconds
 # over its corpus (scripts/fuzz.sh 5). Any failure, sanitizer report or fuzz
 # finding fails it.
@@ -14,6 +16,12 @@ echo "== build"
 scripts/build.sh
 echo "== tests"
 (cd build && ctest --output-on-failure -j "$JOBS")
+
+echo "== Windows build (MinGW-w64) and its tests under Wine"
+start=$SECONDS
+scripts/build-windows.sh
+echo "== the Windows build took $((SECONDS - start)) s"
+MVRK_TEST_CONTENT=$PWD/build/test-content tests/windows/wine_test.sh build-win build
 
 echo "== build with ASan + UBSan"
 scripts/build.sh asan
