@@ -5,7 +5,8 @@
 # tests, ffmpeg makes and checks the videos, bc does the content test's
 # arithmetic, and xfonts-base holds the X core fonts that SDL's message boxes
 # draw with: without them an X display shows no question or error box at all.
-# The Windows program: MinGW-w64 (posix threads) cross-compiles it, nasm
+# The Windows program: MinGW-w64 (posix threads, and its tools: the target's
+# pkg-config) cross-compiles it, nasm
 # assembles libjpeg-turbo's SIMD code, dpkg-dev unpacks the Debian sources of
 # its libraries (scripts/windows-libs.sh), libz-mingw-w64-dev is its zlib, zip
 # packs it; wine and wine64 run its tests, their opengl32 drawing through the
@@ -20,7 +21,7 @@ PACKAGES=(
   libgtest-dev googletest
   libx11-dev xvfb xfonts-base xdotool x11-utils ffmpeg
   bc
-  g++-mingw-w64-x86-64-posix nasm dpkg-dev libz-mingw-w64-dev zip
+  g++-mingw-w64-x86-64-posix mingw-w64-tools nasm dpkg-dev libz-mingw-w64-dev zip
   wine wine64 libgl1
 )
 
