@@ -8,8 +8,9 @@
 //   --cuts              the cut report: the longest frame in the 200 ms after
 //                       each cut against the median of the second after that
 //   --json FILE         the same figures for tools
-//   --size WxH          the frame drawn natively at that 4:3 size (default
-//                       640x480)
+//   --size WxH          the frame drawn as for an output of that size, the
+//                       picture fitted to it as the capture and the window
+//                       do (default 640x480)
 //   --msaa N            the frame drawn with N samples (2, 4 or 8)
 //   --reference         the layered effects drawn layer by layer, as designed
 // Usage: mvrk_bench CONTENT_DIR [options]
@@ -18,6 +19,7 @@
 #include "engine/numbers.h"
 #include "engine/shaders.h"
 #include "host/headlessdemo.h"
+#include "host/options.h"
 #include "host/timeline.h"
 #include "scenes/steptimes.h"
 
@@ -44,9 +46,9 @@ struct TOptions {
   bool Steps = false;
   bool Cuts = false;
   std::string Json;
-  int Width = BaseFrameWidth;
-  int Height = BaseFrameHeight;
-  int Samples = 1;
+  int32_t Width = BaseFrameWidth;  // of the output the frame is fitted to
+  int32_t Height = BaseFrameHeight;
+  int32_t Samples = 1;
   bool Reference = false;
 };
 
@@ -56,7 +58,8 @@ const char* const Usage =
     "Plays the timeline (or from..to) headless at the live pace and reports the\n"
     "frame times per scene; --steps times each step of the frame, --cuts the\n"
     "frames after each cut, --json writes the figures to FILE, --size draws the\n"
-    "frame at WxH (4:3, 320x240 to 2880x2160), --msaa with N samples,\n"
+    "frame for a WxH output (the picture fitted to it: 16:9 edge to edge, a 4:3\n"
+    "size the whole 640x480 frame), --msaa with N samples,\n"
     "--reference draws the layered effects layer by layer, as designed.\n";
 
 [[noreturn]] void Fail(const std::string& message)
@@ -71,17 +74,6 @@ int32_t ParseTime(const std::string& flag, const char* text)
   if (!ParseWholeNumber(text, LastFrameTime, value))
     Fail(flag + " takes a music time from 0 to " + std::to_string(LastFrameTime) + " ms");
   return value;
-}
-
-// "WxH", a frame size CheckFrameSize takes.
-void ParseFrameSize(const char* value, int& width, int& height)
-{
-  std::string error;
-  const char* x = std::strchr(value, 'x');
-  if (!x || !ParseWholeNumber(value, 8192, width, 'x') || !ParseWholeNumber(x + 1, 8192, height) ||
-      !CheckFrameSize(width, height, error))
-    Fail(std::string("--size takes a 4:3 WIDTHxHEIGHT from 320x240 to 2880x2160, not \"") + value +
-         "\"");
 }
 
 TOptions ParseOptions(int argc, char** argv)
@@ -102,13 +94,16 @@ TOptions ParseOptions(int argc, char** argv)
     else if ((arg == "--from" || arg == "--to" || arg == "--json" || arg == "--size" ||
               arg == "--msaa") && i + 1 < argc) {
       const char* value = argv[++i];
-      if (arg == "--msaa" && !ParseWholeNumber(value, 8, options.Samples))
-        Fail(std::string("--msaa takes 2, 4 or 8 samples, not \"") + value + "\"");
-      else if (arg == "--msaa")
+      std::string valueError;
+      if (arg == "--msaa" && !ParseSampleCount(value, options.Samples, valueError))
+        Fail(valueError);
+      if (arg == "--msaa")
         continue;
+      if (arg == "--size" && !ParseOutputSize(arg, value, options.Width, options.Height, valueError))
+        Fail(valueError);
       if (arg == "--size")
-        ParseFrameSize(value, options.Width, options.Height);
-      else if (arg == "--from")
+        continue;
+      if (arg == "--from")
         options.From = ParseTime(arg, value);
       else if (arg == "--to")
         options.To = ParseTime(arg, value);
@@ -155,13 +150,16 @@ int main(int argc, char** argv)
   auto started = std::chrono::steady_clock::now();
   std::string error;
   UseReferencePath(options.Reference);
-  if (!StartHeadlessDemo(options.Content, options.Width, options.Height, options.Samples, [] {}, error)) {
+  const TFrameFit fit = FrameToFit(options.Width, options.Height);
+  if (!StartHeadlessDemo(options.Content, fit.FrameWidth, fit.FrameHeight, options.Samples, [] {},
+                         error)) {
     std::fprintf(stderr, "mvrk_bench: %s\n", error.c_str());
     return 1;
   }
   glFinish();
   const double startupMs = Since(started);
-  std::printf("frame %dx%d, %d sample%s, %s path\n", FrameWidth, FrameHeight, FrameSampleCount(),
+  std::printf("output %dx%d, frame %dx%d, %d sample%s, %s path\n", options.Width, options.Height,
+              FrameWidth, FrameHeight, FrameSampleCount(),
               FrameSampleCount() == 1 ? "" : "s", ReferencePathInUse() ? "reference" : "fast");
   std::printf("start-up (InitDemo): %.3f s\n", startupMs / 1000);
 

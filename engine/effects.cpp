@@ -1,6 +1,7 @@
 #include "engine/effects.h"
 
 #include "engine/framebuffer.h"
+#include "engine/numbers.h"
 #include "engine/shaders.h"
 #include "engine/text.h"
 #include "engine/textures.h"
@@ -22,14 +23,6 @@ std::vector<uint8_t> BlurBuffer;
 // from and the screen thumbnail covers.
 constexpr int GlowCorner = 256;
 
-// The smallest power of two at least n.
-int PowerOfTwoAtLeast(int n)
-{
-  int p = 1;
-  while (p < n)
-    p *= 2;
-  return p;
-}
 
 // Corners top-left, top-right, bottom-right, bottom-left.
 void Quad(float x0, float y0, float x1, float y1, double s0, double t0, double s1, double t1)
@@ -213,7 +206,7 @@ int ScaledBlurWeight(int weight, double k)
 {
   if (weight <= 0 || weight >= 256 || k == 1.0)
     return weight;
-  return static_cast<int>(std::lround(256.0 * std::pow(weight / 256.0, 1.0 / k)));
+  return static_cast<int>(RoundEven(256.0 * std::pow(weight / 256.0, 1.0 / k)));
 }
 
 void BlurCorner(int weight)

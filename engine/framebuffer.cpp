@@ -1,5 +1,7 @@
 #include "engine/framebuffer.h"
 
+#include "engine/numbers.h"
+
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -11,21 +13,138 @@ int FrameHeight = BaseFrameHeight;
 
 namespace {
 
-GLuint FrameObject = 0;
-GLuint FrameBuffers[2] = {0, 0};  // colour, depth and stencil
-int FrameSamples = 1;             // 1: not multisampled
-// With multisampling, the single-sampled colour every read is resolved into.
-GLuint ResolveObject = 0;
-GLuint ResolveBuffer = 0;
+// The frame's objects: the frame buffer object with its colour and its
+// depth-and-stencil render buffers and, with multisampling, the
+// single-sampled colour every read is resolved into.
+struct TFrameStorage {
+  GLuint Object = 0;
+  GLuint Colour = 0;
+  GLuint DepthStencil = 0;
+  GLuint ResolveObject = 0;
+  GLuint ResolveColour = 0;
+};
+
+TFrameStorage Frame;
+int FrameSamples = 1;  // 1: not multisampled
 
 // Storage for one renderbuffer of the frame, multisampled or not.
-void Storage(GLuint buffer, GLenum format, int samples)
+void Storage(GLuint buffer, GLenum format, int width, int height, int samples)
 {
   glBindRenderbuffer(GL_RENDERBUFFER, buffer);
   if (samples > 1)
-    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, format, FrameWidth, FrameHeight);
+    glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, format, width, height);
   else
-    glRenderbufferStorage(GL_RENDERBUFFER, format, FrameWidth, FrameHeight);
+    glRenderbufferStorage(GL_RENDERBUFFER, format, width, height);
+}
+
+void DeleteStorage(TFrameStorage& storage)
+{
+  glDeleteFramebuffers(1, &storage.Object);
+  glDeleteRenderbuffers(1, &storage.Colour);
+  glDeleteRenderbuffers(1, &storage.DepthStencil);
+  if (storage.ResolveObject) {
+    glDeleteFramebuffers(1, &storage.ResolveObject);
+    glDeleteRenderbuffers(1, &storage.ResolveColour);
+  }
+  storage = TFrameStorage();
+}
+
+std::string SizeText(int width, int height)
+{
+  return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// What of a width x height frame the driver cannot hold: its render buffers,
+// its viewport, and the screen copies the effects make of it (the smallest
+// powers of two that hold it). Empty when it holds all.
+std::string DriverLimit(int width, int height)
+{
+  GLint renderbufferLimit = 0;
+  GLint textureLimit = 0;
+  GLint viewportLimit[2] = {0, 0};
+  glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbufferLimit);
+  glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureLimit);
+  glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewportLimit);
+  const std::string frame = "the frame " + SizeText(width, height);
+  if (width > renderbufferLimit || height > renderbufferLimit)
+    return frame + " is larger than the driver's render buffers (" +
+           std::to_string(renderbufferLimit) + " pixels a side)";
+  if (width > viewportLimit[0] || height > viewportLimit[1])
+    return frame + " is larger than the driver's viewport (" +
+           SizeText(viewportLimit[0], viewportLimit[1]) + ")";
+  const int copyWidth = PowerOfTwoAtLeast(width);
+  const int copyHeight = PowerOfTwoAtLeast(height);
+  if (copyWidth > textureLimit || copyHeight > textureLimit)
+    return frame + " needs " + SizeText(copyWidth, copyHeight) +
+           " screen copies, larger than the driver's textures (" + std::to_string(textureLimit) +
+           " pixels a side)";
+  return "";
+}
+
+// Makes the frame's storage at width x height with that many samples, all
+// or nothing: the new objects are made and checked beside the old ones, which
+// are released only once the new are complete. On success the new frame is
+// bound, black, with the viewport over it; on failure the old frame, its
+// binding and the rest of the GL state are as they were.
+bool MakeFrameStorage(int width, int height, int samples, std::string& error)
+{
+  error = DriverLimit(width, height);
+  if (!error.empty())
+    return false;
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  TFrameStorage fresh;
+  glGenFramebuffers(1, &fresh.Object);
+  glGenRenderbuffers(1, &fresh.Colour);
+  glGenRenderbuffers(1, &fresh.DepthStencil);
+  Storage(fresh.Colour, GL_RGB8, width, height, samples);
+  Storage(fresh.DepthStencil, GL_DEPTH24_STENCIL8, width, height, samples);
+  GLenum status = GL_FRAMEBUFFER_COMPLETE;
+  if (samples > 1) {
+    glGenFramebuffers(1, &fresh.ResolveObject);
+    glGenRenderbuffers(1, &fresh.ResolveColour);
+    Storage(fresh.ResolveColour, GL_RGB8, width, height, 1);
+    glBindFramebuffer(GL_FRAMEBUFFER, fresh.ResolveObject);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                              fresh.ResolveColour);
+    status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+  }
+  glBindRenderbuffer(GL_RENDERBUFFER, 0);
+  glBindFramebuffer(GL_FRAMEBUFFER, fresh.Object);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, fresh.Colour);
+  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
+                            fresh.DepthStencil);
+  if (status == GL_FRAMEBUFFER_COMPLETE)
+    status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+  const GLenum glError = glGetError();
+  if (status != GL_FRAMEBUFFER_COMPLETE || glError != GL_NO_ERROR) {
+    glBindFramebuffer(GL_FRAMEBUFFER, Frame.Object);
+    DeleteStorage(fresh);
+    error = "the driver cannot make the " + SizeText(width, height) + " frame" +
+            (samples > 1 ? " with " + std::to_string(samples) + " samples" : std::string()) +
+            (glError == GL_OUT_OF_MEMORY ? std::string(": out of memory")
+             : glError != GL_NO_ERROR    ? " (GL error " + std::to_string(glError) + ")"
+                                         : " (frame buffer status " + std::to_string(status) + ")");
+    return false;
+  }
+
+  if (Frame.Object)
+    DeleteStorage(Frame);
+  Frame = fresh;
+  FrameWidth = width;
+  FrameHeight = height;
+  FrameSamples = samples;
+  GLfloat clear[4];
+  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+  const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+  glDisable(GL_SCISSOR_TEST);
+  glClearColor(0, 0, 0, 1);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  glClearColor(clear[0], clear[1], clear[2], clear[3]);
+  if (scissor)
+    glEnable(GL_SCISSOR_TEST);
+  glViewport(0, 0, FrameWidth, FrameHeight);
+  return true;
 }
 
 // The copy of SaveFrameContents: a frame buffer object and its two buffers.
@@ -41,12 +160,17 @@ void CopyFrame(GLuint from, GLuint to)
   glBlitFramebuffer(0, 0, FrameWidth, FrameHeight, 0, 0, FrameWidth, FrameHeight,
                     GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT,
                     GL_NEAREST);
-  glBindFramebuffer(GL_FRAMEBUFFER, FrameObject);
+  glBindFramebuffer(GL_FRAMEBUFFER, Frame.Object);
+}
+
+// Division rounding toward minus infinity, for centring in an output smaller
+// than the frame.
+int FloorHalf(int n)
+{
+  return n >= 0 ? n / 2 : -((1 - n) / 2);
 }
 
 }  // namespace
-
-static bool MakeFrameStorage(std::string& error);
 
 double FrameScale()
 {
@@ -55,19 +179,26 @@ double FrameScale()
 
 int FramePixels(double length)
 {
-  const int pixels = static_cast<int>(std::lround(length * FrameScale()));
+  const int pixels = static_cast<int>(RoundEven(length * FrameScale()));
   return pixels < 1 ? 1 : pixels;
+}
+
+TLetterbox FrameLetterbox(int frameHeight)
+{
+  const int bar = static_cast<int>(RoundEven(frameHeight / 8.0));
+  return {bar, frameHeight - 2 * bar};
 }
 
 bool CheckFrameSize(int width, int height, std::string& error)
 {
-  const std::string size = std::to_string(width) + "x" + std::to_string(height);
+  const std::string size = SizeText(width, height);
   if (static_cast<long>(width) * 3 != static_cast<long>(height) * 4) {
     error = "the frame " + size + " is not 4:3";
     return false;
   }
-  if (width < SmallestFrameWidth || width > LargestFrameWidth) {
-    error = "the frame " + size + " is outside 320x240 to 2880x2160";
+  if (width < SmallestFrameWidth) {
+    error = "the frame " + size + " is smaller than " +
+            SizeText(SmallestFrameWidth, SmallestFrameWidth * 3 / 4);
     return false;
   }
   return true;
@@ -77,71 +208,16 @@ bool ChooseFrameSize(int width, int height, std::string& error)
 {
   if (!CheckFrameSize(width, height, error))
     return false;
-  if (FrameObject) {
-    GLint renderbufferLimit = 0;
-    GLint textureLimit = 0;
-    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbufferLimit);
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &textureLimit);
-    const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    if (width > renderbufferLimit || height > renderbufferLimit) {
-      error = "the frame " + size + " is larger than the driver's renderbuffers (" +
-              std::to_string(renderbufferLimit) + " pixels a side)";
-      return false;
-    }
-    // The screen copies are the smallest powers of two that hold the frame.
-    int copy = 1;
-    while (copy < width)
-      copy *= 2;
-    if (copy > textureLimit) {
-      error = "the frame " + size + " needs " + std::to_string(copy) +
-              "-pixel screen copies, larger than the driver's textures (" +
-              std::to_string(textureLimit) + " pixels a side)";
-      return false;
-    }
-  }
+  if (Frame.Object)
+    return MakeFrameStorage(width, height, FrameSamples, error);
   FrameWidth = width;
   FrameHeight = height;
-  if (FrameObject)
-    return MakeFrameStorage(error);
   return true;
 }
 
 bool CreateFrameBuffer(std::string& error)
 {
-  glGenRenderbuffers(2, FrameBuffers);
-  glGenFramebuffers(1, &FrameObject);
-  return MakeFrameStorage(error);
-}
-
-static bool MakeFrameStorage(std::string& error)
-{
-  Storage(FrameBuffers[0], GL_RGB8, FrameSamples);
-  Storage(FrameBuffers[1], GL_DEPTH24_STENCIL8, FrameSamples);
-  glBindRenderbuffer(GL_RENDERBUFFER, 0);
-  if (FrameSamples > 1) {
-    if (!ResolveObject) {
-      glGenFramebuffers(1, &ResolveObject);
-      glGenRenderbuffers(1, &ResolveBuffer);
-    }
-    Storage(ResolveBuffer, GL_RGB8, 1);
-    glBindFramebuffer(GL_FRAMEBUFFER, ResolveObject);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, ResolveBuffer);
-  }
-
-  glBindFramebuffer(GL_FRAMEBUFFER, FrameObject);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, FrameBuffers[0]);
-  glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                            FrameBuffers[1]);
-  const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
-  if (status != GL_FRAMEBUFFER_COMPLETE) {
-    error = "the " + std::to_string(FrameWidth) + " x " + std::to_string(FrameHeight) +
-            " frame buffer is incomplete (status " + std::to_string(status) + ")";
-    return false;
-  }
-  glViewport(0, 0, FrameWidth, FrameHeight);
-  glClearColor(0, 0, 0, 1);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
-  return true;
+  return MakeFrameStorage(FrameWidth, FrameHeight, FrameSamples, error);
 }
 
 bool ChooseFrameSamples(int samples, std::string& error)
@@ -152,18 +228,28 @@ bool ChooseFrameSamples(int samples, std::string& error)
     GLint most = 0;
     glGetIntegerv(GL_MAX_SAMPLES, &most);
     std::string offered;
-    for (int n : {2, 4, 8})
+    for (int n : FrameSampleCounts)
       if (n <= most)
         offered += (offered.empty() ? "" : ", ") + std::to_string(n);
-    if ((samples != 2 && samples != 4 && samples != 8) || samples > most) {
+    if (!IsFrameSampleCount(samples) || samples > most) {
       error = "multisampling with " + std::to_string(samples) + " samples is not offered; " +
               (offered.empty() ? std::string("the driver offers none")
                                : "the driver offers " + offered);
       return false;
     }
   }
+  if (Frame.Object)
+    return MakeFrameStorage(FrameWidth, FrameHeight, samples, error);
   FrameSamples = samples;
-  return !FrameObject || MakeFrameStorage(error);
+  return true;
+}
+
+bool IsFrameSampleCount(int samples)
+{
+  for (int n : FrameSampleCounts)
+    if (n == samples)
+      return true;
+  return false;
 }
 
 int FrameSampleCount()
@@ -174,38 +260,38 @@ int FrameSampleCount()
 void BeginFrameRead()
 {
   if (FrameSamples > 1) {
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, FrameObject);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, ResolveObject);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, Frame.Object);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, Frame.ResolveObject);
     glBlitFramebuffer(0, 0, FrameWidth, FrameHeight, 0, 0, FrameWidth, FrameHeight,
                       GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, FrameObject);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, ResolveObject);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, Frame.Object);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, Frame.ResolveObject);
   }
 }
 
 void EndFrameRead()
 {
   if (FrameSamples > 1)
-    glBindFramebuffer(GL_FRAMEBUFFER, FrameObject);
+    glBindFramebuffer(GL_FRAMEBUFFER, Frame.Object);
 }
 
 void SaveFrameContents()
 {
   glGenRenderbuffers(2, SavedBuffers);
-  Storage(SavedBuffers[0], GL_RGB8, FrameSamples);
-  Storage(SavedBuffers[1], GL_DEPTH24_STENCIL8, FrameSamples);
+  Storage(SavedBuffers[0], GL_RGB8, FrameWidth, FrameHeight, FrameSamples);
+  Storage(SavedBuffers[1], GL_DEPTH24_STENCIL8, FrameWidth, FrameHeight, FrameSamples);
   glBindRenderbuffer(GL_RENDERBUFFER, 0);
   glGenFramebuffers(1, &SavedObject);
   glBindFramebuffer(GL_FRAMEBUFFER, SavedObject);
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, SavedBuffers[0]);
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
                             SavedBuffers[1]);
-  CopyFrame(FrameObject, SavedObject);
+  CopyFrame(Frame.Object, SavedObject);
 }
 
 void RestoreFrameContents()
 {
-  CopyFrame(SavedObject, FrameObject);
+  CopyFrame(SavedObject, Frame.Object);
   glDeleteFramebuffers(1, &SavedObject);
   glDeleteRenderbuffers(2, SavedBuffers);
   SavedObject = 0;
@@ -213,9 +299,9 @@ void RestoreFrameContents()
 
 void ReadFramePixels(std::vector<uint8_t>& rgb)
 {
-  const size_t row = FrameWidth * 3;
+  const size_t row = static_cast<size_t>(FrameWidth) * 3;
   std::vector<uint8_t> bottomUp(row * FrameHeight);
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, FrameObject);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, Frame.Object);
   BeginFrameRead();
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(0, 0, FrameWidth, FrameHeight, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
@@ -228,34 +314,43 @@ void ReadFramePixels(std::vector<uint8_t>& rgb)
 
 TFrameFit FrameToFit(int width, int height)
 {
-  // A width that is a multiple of 4 keeps the frame exactly 4:3.
-  int frameWidth = std::min({width, height * 4 / 3, LargestFrameWidth}) / 4 * 4;
+  // The widest frame whose band fits: 9/16 of its width, give or take the
+  // rounding of the bars, so start there and step down. A width that is a
+  // multiple of 4 keeps the frame exactly 4:3.
+  const long byHeight = static_cast<long>(height) * 16 / 9;
+  int frameWidth = static_cast<int>(std::min<long>(width, byHeight + 4)) / 4 * 4;
+  while (frameWidth >= SmallestFrameWidth && FrameLetterbox(frameWidth * 3 / 4).Band > height)
+    frameWidth -= 4;
   if (frameWidth < SmallestFrameWidth)
-    frameWidth = 0;
+    return {0, 0, width / 2, height / 2};
   const int frameHeight = frameWidth * 3 / 4;
-  return {frameWidth, frameHeight, (width - frameWidth) / 2, (height - frameHeight) / 2};
+  return {frameWidth, frameHeight, FloorHalf(width - frameWidth), FloorHalf(height - frameHeight)};
 }
 
 TFitRect FitFrameToWindow(int windowWidth, int windowHeight)
 {
-  // A frame drawn at the window's own fit is shown pixel for pixel.
   const TFrameFit native = FrameToFit(windowWidth, windowHeight);
-  if (native.FrameWidth == FrameWidth && native.FrameHeight == FrameHeight &&
-      FrameWidth != BaseFrameWidth)
+  if (native.FrameWidth == FrameWidth && native.FrameHeight == FrameHeight)
     return TFitRect{native.Left, windowHeight - native.Top - FrameHeight, FrameWidth, FrameHeight};
-  // The larger of the two scales that still fits, in integer arithmetic.
-  int width = windowWidth;
-  int height = static_cast<int>(static_cast<long>(windowWidth) * FrameHeight / FrameWidth);
-  if (height > windowHeight) {
-    height = windowHeight;
-    width = static_cast<int>(static_cast<long>(windowHeight) * FrameWidth / FrameHeight);
+  // Scaled: the larger of the two scales at which the frame's width and its
+  // band's height still fit, in integer arithmetic, the band centred.
+  const int band = FrameLetterbox(FrameHeight).Band;
+  long width = windowWidth;
+  long height = static_cast<long>(windowWidth) * FrameHeight / FrameWidth;
+  if (static_cast<long>(windowWidth) * band > static_cast<long>(windowHeight) * FrameWidth) {
+    height = static_cast<long>(windowHeight) * FrameHeight / band;
+    width = height * FrameWidth / FrameHeight;
   }
-  return TFitRect{(windowWidth - width) / 2, (windowHeight - height) / 2, width, height};
+  const int top = FloorHalf(windowHeight - static_cast<int>(height));
+  return TFitRect{FloorHalf(windowWidth - static_cast<int>(width)),
+                  windowHeight - top - static_cast<int>(height), static_cast<int>(width),
+                  static_cast<int>(height)};
 }
 
 void BlitFrameToWindow(int windowWidth, int windowHeight)
 {
   const TFitRect fit = FitFrameToWindow(windowWidth, windowHeight);
+  const bool native = fit.width == FrameWidth && fit.height == FrameHeight;
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
   glDisable(GL_SCISSOR_TEST);
@@ -263,13 +358,14 @@ void BlitFrameToWindow(int windowWidth, int windowHeight)
   glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
   glClearColor(0, 0, 0, 1);
   glClear(GL_COLOR_BUFFER_BIT);
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, FrameObject);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, Frame.Object);
   BeginFrameRead();
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  // What reaches past the window is clipped away.
   glBlitFramebuffer(0, 0, FrameWidth, FrameHeight, fit.x, fit.y, fit.x + fit.width,
-                    fit.y + fit.height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+                    fit.y + fit.height, GL_COLOR_BUFFER_BIT, native ? GL_NEAREST : GL_LINEAR);
   glClearColor(clear[0], clear[1], clear[2], clear[3]);
   if (scissor)
     glEnable(GL_SCISSOR_TEST);
-  glBindFramebuffer(GL_FRAMEBUFFER, FrameObject);
+  glBindFramebuffer(GL_FRAMEBUFFER, Frame.Object);
 }

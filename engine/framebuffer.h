@@ -4,12 +4,20 @@
 // runs in a window or headless. The window front end puts it onto the window;
 // the capture tool reads it back.
 //
-// The frame is 640 x 480 pixels unless the program chooses another 4:3 size
-// (ChooseFrameSize); its scale k = FrameWidth / 640 = FrameHeight / 480 turns
-// a length of the 640 x 480 picture into frame pixels (FramePixels). Overlay
-// space stays 640 x 480 units at any size. FrameScale, FramePixels and
-// CheckFrameSize are plain arithmetic; the other functions issue GL calls and
-// need a current context.
+// The frame is the designed 4:3 picture: 640 x 480 pixels unless the program
+// chooses another 4:3 size (ChooseFrameSize), the world in the letterbox
+// band between two black bars (FrameLetterbox). Its scale k = FrameWidth /
+// 640 = FrameHeight / 480 turns a length of the 640 x 480 picture into frame
+// pixels (FramePixels). Overlay space stays 640 x 480 units at any size.
+//
+// An output (a window, a video, PNG frames) of any shape shows the frame
+// drawn at the k that fits the band to it (FrameToFit): the band fills a
+// 16:9 output edge to edge, a wider one gets black pillars, a taller one
+// part of the bars, a 4:3 one the whole frame.
+//
+// FrameScale, FramePixels, FrameLetterbox, CheckFrameSize, FrameToFit and
+// FitFrameToWindow are plain arithmetic; the other functions issue GL calls
+// and need a current context.
 #pragma once
 
 #include <cstdint>
@@ -19,30 +27,51 @@
 constexpr int BaseFrameWidth = 640;
 constexpr int BaseFrameHeight = 480;
 constexpr int SmallestFrameWidth = 320;
-constexpr int LargestFrameWidth = 2880;
+// The smallest output a frame fits: the band of a 320 x 240 frame.
+constexpr int SmallestOutputWidth = 320;
+constexpr int SmallestOutputHeight = 180;
+// The largest side a command line may name; the driver's own limits
+// (ChooseFrameSize) are smaller.
+constexpr int LargestOutputSide = 32768;
 
 extern int FrameWidth;   // frame pixels, 640 unless chosen; written by ChooseFrameSize
 extern int FrameHeight;  // frame pixels, 480 unless chosen; written by ChooseFrameSize
 
 // k: frame pixels per pixel of the 640 x 480 picture.
 double FrameScale();
-// A length of the 640 x 480 picture in frame pixels: Round(length * k), at least 1.
+// A length of the 640 x 480 picture in frame pixels: Round(length * k),
+// halves to even, at least 1.
 int FramePixels(double length);
 
-// Whether WxH can be the frame: 4:3 exactly, 320 x 240 to 2880 x 2160. False
-// with the reason otherwise.
+// The letterbox of a frame frameHeight rows tall, in whole rows: a bar of
+// Round(frameHeight / 8) rows (halves to even) at the top and the same at
+// the bottom, the band all the rows between. Every row is in exactly one.
+struct TLetterbox {
+  int Bar;   // rows of each bar
+  int Band;  // rows of the band: frameHeight - 2 Bar
+};
+TLetterbox FrameLetterbox(int frameHeight);
+
+// Whether WxH can be the frame: 4:3 exactly, at least 320 x 240. False with
+// the reason otherwise. What the driver holds is ChooseFrameSize's to check.
 bool CheckFrameSize(int width, int height, std::string& error);
 
-// Makes WxH the frame's size (CheckFrameSize, then the driver's renderbuffer
-// and texture limits); once the frame buffer exists, its storage is made anew
-// at that size. False with a reason naming the size and the limit otherwise,
-// the size left as it was.
+// Makes WxH the frame's size (CheckFrameSize, then the driver's renderbuffer,
+// texture and viewport limits); once the frame buffer exists, its storage is
+// made anew at that size, black, and the viewport set to the whole frame.
+// All or nothing: false with a reason naming the size and the limit (or the
+// driver's refusal) otherwise, and then the frame, its storage and the GL
+// state are as they were.
 bool ChooseFrameSize(int width, int height, std::string& error);
 
-// The frame drawn for an output (a window, a video) of width x height
-// pixels: the largest 4:3 frame that fits (its width a multiple of 4, at most
-// 2880 x 2160), centred, the rest black bars. FrameWidth 0 when not even a
-// 320 x 240 frame fits.
+// The frame drawn for an output (a window, a video, PNG frames) of width x
+// height pixels: the largest frame, its width a multiple of 4, no wider than
+// the output and whose band is no taller, so k = min(width / 640, height /
+// 360) in whole frame rows and columns. The frame stands centred (an odd
+// pixel left over goes right and below); Top is below zero where the output
+// shows only the middle rows of the frame, and the output is black wherever
+// the frame does not reach. FrameWidth 0 when not even a 320 x 240 frame
+// fits (an output under 320 x 180).
 struct TFrameFit {
   int FrameWidth, FrameHeight;
   int Left, Top;  // of the frame in the output, pixels from the top-left
@@ -51,11 +80,14 @@ TFrameFit FrameToFit(int width, int height);
 
 // Multisampling: 1 (none, the default), or 2, 4 or 8 samples where the
 // driver offers them; false with a reason naming the counts it offers
-// otherwise. Once the frame buffer exists its storage is made anew. With
-// samples, every read of the frame (the effects' copies and read-back, the
-// capture's, the window's presentation) resolves it first, between
-// BeginFrameRead and EndFrameRead.
+// otherwise. Once the frame buffer exists its storage is made anew, all or
+// nothing as with ChooseFrameSize. With samples, every read of the frame
+// (the effects' copies and read-back, the capture's, the window's
+// presentation) resolves it first, between BeginFrameRead and EndFrameRead.
 bool ChooseFrameSamples(int samples, std::string& error);
+// The sample counts a frame can be asked for, whatever the driver offers.
+constexpr int FrameSampleCounts[] = {2, 4, 8};
+bool IsFrameSampleCount(int samples);
 int FrameSampleCount();
 // Binds the frame's pixels for reading (resolved when multisampled); the frame
 // stays bound for drawing. EndFrameRead binds the frame for both again.
@@ -63,8 +95,9 @@ void BeginFrameRead();
 void EndFrameRead();
 
 // Creates the frame's colour (RGB, no alpha), 24-bit depth and 8-bit stencil
-// storage and binds it. Depth and stencil share one buffer: clear them
-// together, since clearing one alone has to keep the other.
+// storage at the chosen size, black, binds it and sets the viewport to the
+// whole frame. Depth and stencil share one buffer: clear them together,
+// since clearing one alone has to keep the other.
 bool CreateFrameBuffer(std::string& error);
 
 // Keeps a copy of the frame's colour, depth and stencil (in a second frame
@@ -73,16 +106,20 @@ bool CreateFrameBuffer(std::string& error);
 void SaveFrameContents();
 void RestoreFrameContents();
 
-// Reads the frame as RGB bytes, top row first.
+// Reads the frame as RGB bytes, top row first. Sets the pack alignment to 1.
 void ReadFramePixels(std::vector<uint8_t>& rgb);
 
-// Draws the frame into the window's default framebuffer of the given size,
-// pixel for pixel when it was drawn at the window's fit (FrameToFit), else
-// scaled to fit with its aspect kept; centred, black around; then binds the
-// frame again. The caller swaps buffers.
+// Draws the frame into the window's default framebuffer of the given size
+// as FitFrameToWindow places it, black around; then binds the frame again.
+// The caller swaps buffers.
 void BlitFrameToWindow(int windowWidth, int windowHeight);
 
-// The destination rectangle of BlitFrameToWindow: x, y, width, height.
+// Where BlitFrameToWindow puts the whole frame in a window of the given
+// size, in GL window coordinates (x from the left, y from the bottom): pixel
+// for pixel when the frame is the window's fit (FrameToFit), else scaled,
+// its aspect kept, so that its band fits the window as the fit's would. The
+// rectangle reaches past the window where the window shows only the frame's
+// middle rows.
 struct TFitRect {
   int x, y, width, height;
 };

@@ -28,6 +28,16 @@ inline int64_t RoundEven(double x)
   return static_cast<int64_t>(std::nearbyint(x));
 }
 
+// The smallest power of two at least n (1 for n below 2): the side of a
+// texture that holds n pixels where a driver wants powers of two.
+inline int PowerOfTwoAtLeast(int n)
+{
+  int p = 1;
+  while (p < n)
+    p *= 2;
+  return p;
+}
+
 // A whole decimal number from 0 to limit that fills text up to the character
 // stop (the end of the text by default), as the programs' options take them.
 inline bool ParseWholeNumber(const char* text, long limit, int32_t& value, char stop = '\0')

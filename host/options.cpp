@@ -1,11 +1,47 @@
 #include "host/options.h"
 
+#include "engine/framebuffer.h"
 #include "engine/numbers.h"
 #include "host/controls.h"
 #include "scenes/intervals.h"
 
 #include <cstring>
+#include <iterator>
 
+bool ParseOutputSize(const std::string& flag, const char* text, int32_t& width, int32_t& height,
+                     std::string& error)
+{
+  const char* x = std::strchr(text, 'x');
+  int32_t w = 0;
+  int32_t h = 0;
+  if (!x || !ParseWholeNumber(text, LargestOutputSide, w, 'x') ||
+      !ParseWholeNumber(x + 1, LargestOutputSide, h) || w < SmallestOutputWidth ||
+      h < SmallestOutputHeight) {
+    error = flag + " takes WIDTHxHEIGHT, from " + std::to_string(SmallestOutputWidth) + "x" +
+            std::to_string(SmallestOutputHeight) + " to " + std::to_string(LargestOutputSide) +
+            " a side, not \"" + text + "\"";
+    return false;
+  }
+  width = w;
+  height = h;
+  return true;
+}
+
+bool ParseSampleCount(const char* text, int32_t& samples, std::string& error)
+{
+  int32_t parsed = 0;
+  if (!ParseWholeNumber(text, 1000, parsed) || !IsFrameSampleCount(parsed)) {
+    // "2, 4 or 8"
+    const size_t n = std::size(FrameSampleCounts);
+    std::string counts;
+    for (size_t i = 0; i < n; ++i)
+      counts += (i == 0 ? "" : i + 1 == n ? " or " : ", ") + std::to_string(FrameSampleCounts[i]);
+    error = "--msaa takes " + counts + " samples, not \"" + text + "\"";
+    return false;
+  }
+  samples = parsed;
+  return true;
+}
 
 TDemoCommand ParseDemoOptions(int argc, const char* const* argv, TDemoOptions& options,
                               std::string& error)
@@ -27,18 +63,10 @@ TDemoCommand ParseDemoOptions(int argc, const char* const* argv, TDemoOptions& o
         return TDemoCommand::Bad;
       }
       const char* value = argv[++i];
-      const char* x = std::strchr(value, 'x');
-      if (flag == "--msaa" && (!ParseWholeNumber(value, 8, options.Samples) ||
-                               (options.Samples != 2 && options.Samples != 4 && options.Samples != 8))) {
-        error = std::string("--msaa takes 2, 4 or 8 samples, not \"") + value + "\"";
+      if (flag == "--msaa" && !ParseSampleCount(value, options.Samples, error))
         return TDemoCommand::Bad;
-      }
-      if (flag == "--size" && (!x || !ParseWholeNumber(value, 8192, options.Width, 'x') ||
-                               !ParseWholeNumber(x + 1, 8192, options.Height) ||
-                               options.Width < 320 || options.Height < 240)) {
-        error = std::string("--size takes WIDTHxHEIGHT, at least 320x240, not \"") + value + "\"";
+      if (flag == "--size" && !ParseOutputSize(flag, value, options.Width, options.Height, error))
         return TDemoCommand::Bad;
-      }
     } else if (flag == "--from") {
       if (i + 1 >= argc) {
         error = "--from needs a value";
@@ -72,13 +100,12 @@ std::string DemoUsage()
       "usage: mvrk_dms [--window [--size WxH] | --desktop] [--msaa N] [--from MS]\n"
       "Plays the demo, full screen at 640 x 480, from the start of the music; run\n"
       "it in the content directory.\n"
-      "  --window    a resizable window instead of full screen, without asking; the\n"
-      "              frame is drawn natively at the largest 4:3 size in the window\n"
-      "              and follows it as it is resized\n"
+      "  --window    a resizable window instead of full screen, without asking\n"
       "  --size WxH  with --window: the window's client size (default 640x480)\n"
       "  --desktop   full screen at the desktop's resolution, without changing the\n"
-      "              display mode; the frame native at the largest 4:3 size, black\n"
-      "              pillars or bars around\n"
+      "              display mode\n"
+      "  With --window and --desktop the picture fits the screen: 16:9 edge to edge,\n"
+      "  pillars when wider; a 4:3 size shows the whole 640x480 frame, bars included.\n"
       "  --msaa N    draw the frame with N samples a pixel (2, 4 or 8, as the\n"
       "              driver offers)\n"
       "  --from MS   start the music and the scenes at MS milliseconds (0 to " +

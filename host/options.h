@@ -22,6 +22,15 @@ enum class TDemoCommand {
   Bad,   // the reason is in error: the usage on standard error, status 2
 };
 
+// "WxH", an output size the demo, the capture and the bench take: from
+// SmallestOutputWidth x SmallestOutputHeight to LargestOutputSide a side
+// (engine/framebuffer.h). False with the reason, naming the text, otherwise.
+bool ParseOutputSize(const std::string& flag, const char* text, int32_t& width, int32_t& height,
+                     std::string& error);
+
+// "N" for --msaa: a count of FrameSampleCounts. False with the reason otherwise.
+bool ParseSampleCount(const char* text, int32_t& samples, std::string& error);
+
 TDemoCommand ParseDemoOptions(int argc, const char* const* argv, TDemoOptions& options,
                               std::string& error);
 

@@ -93,8 +93,13 @@ void DrawOverlay(const std::vector<std::string>& lines, int windowWidth, int win
   glPushMatrix();
 
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  // Overlay units at the frame's scale, from the top-left corner of what the
+  // window shows of the frame: where the window crops the frame's bars the
+  // lines move down with the picture's top edge and stay in the window.
   const TFitRect fit = FitFrameToWindow(windowWidth, windowHeight);
-  glViewport(fit.x, fit.y, fit.width, fit.height);
+  const int shownLeft = std::max(fit.x, 0);
+  const int shownTop = std::min(fit.y + fit.height, windowHeight);
+  glViewport(shownLeft, shownTop - fit.height, fit.width, fit.height);
   // Whatever the scene left on that would change the text.
   for (GLenum state : {GL_SCISSOR_TEST, GL_DEPTH_TEST, GL_STENCIL_TEST, GL_ALPHA_TEST, GL_LIGHTING,
                        GL_CULL_FACE, GL_FOG, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T})

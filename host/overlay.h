@@ -44,8 +44,9 @@ std::string FormatMusicTime(int32_t t);
 // progress p, the frame time and rate, the eye, then the notes.
 std::vector<std::string> OverlayLines(const TOverlayInfo& info);
 
-// Draws the lines top left over the window's framebuffer (0), on a dark box,
-// in the demo's font, in overlay units on the frame as BlitFrameToWindow
-// placed it in a window of windowWidth x windowHeight pixels. Puts back the GL
-// state it changes: framebuffer bindings, attributes, matrices.
+// Draws the lines over the window's framebuffer (0), on a dark box, in the
+// demo's font, at the top left of what a window of windowWidth x
+// windowHeight pixels shows of the frame (as BlitFrameToWindow placed it), in
+// overlay units at the frame's scale. Puts back the GL state it changes:
+// framebuffer bindings, attributes, matrices.
 void DrawOverlay(const std::vector<std::string>& lines, int windowWidth, int windowHeight);

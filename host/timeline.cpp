@@ -254,11 +254,37 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present, int32_t 
 
 bool ResizeFrame(int width, int height, std::string& error)
 {
+  const int oldWidth = FrameWidth;
+  const int oldHeight = FrameHeight;
   if (!ChooseFrameSize(width, height, error))
     return false;
-  for (const TRenderTargetSlot& target : RenderTargets()) {
-    glDeleteTextures(1, target.Texture);
-    *target.Texture = CreateRenderTarget(target.Width, target.Height);
+  // The render targets at the new size are made beside the old ones; if the
+  // driver cannot make them, the frame goes back to its old size and keeps
+  // its old targets.
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  GLint boundTexture = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
+  const std::vector<TRenderTargetSlot> targets = RenderTargets();
+  std::vector<uint32_t> made;
+  for (const TRenderTargetSlot& target : targets)
+    made.push_back(CreateRenderTarget(target.Width, target.Height));
+  const GLenum madeError = glGetError();
+  if (madeError != GL_NO_ERROR) {
+    for (uint32_t texture : made)
+      glDeleteTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundTexture));
+    std::string restored;
+    ChooseFrameSize(oldWidth, oldHeight, restored);
+    error = "the driver cannot make the render targets of the " + std::to_string(width) + "x" +
+            std::to_string(height) + " frame" +
+            (madeError == GL_OUT_OF_MEMORY ? std::string(": out of memory")
+                                            : " (GL error " + std::to_string(madeError) + ")");
+    return false;
+  }
+  for (size_t i = 0; i < targets.size(); ++i) {
+    glDeleteTextures(1, targets[i].Texture);
+    *targets[i].Texture = made[i];
   }
   SetupViewport(FrameWidth, FrameHeight);
   FrameElapsed = FirstFrameElapsed;

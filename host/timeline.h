@@ -68,8 +68,10 @@ std::vector<int32_t> WarmUpTimes(const mve_genericscene& scene);
 
 // Gives the frame a new size once the demo has started (ChooseFrameSize) and
 // makes the render targets anew at that size; the next frame starts afresh,
-// with no trail from before, as after a seek. False with the reason when the
-// size cannot be had; the frame then stays as it was.
+// with no trail from before, as after a seek. All or nothing: false with the
+// reason when the size or its render targets cannot be had; the frame, its
+// render targets and the GL state (viewport, clear colour, pack alignment)
+// then stay as they were, and the frames go on as before.
 bool ResizeFrame(int width, int height, std::string& error);
 
 // Draws the scenes active at music time t into the frame.

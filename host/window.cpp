@@ -42,8 +42,9 @@ std::string FrameDescription()
 }
 
 // Outside the full-screen 640 x 480 mode, the frame is drawn natively at the
-// largest 4:3 size in the window; a window too small for a 320 x 240 frame
-// shows the frame it has, shrunk. The frame's size for the window now, or
+// size that fits the window (FrameToFit: the picture edge to edge on 16:9,
+// the whole 4:3 frame on 4:3); a window too small for a 320 x 240 frame
+// shows the frame it has, scaled. The frame's size for the window now, or
 // {0, 0} when it keeps its size.
 TFrameFit FrameForWindow()
 {
@@ -346,12 +347,11 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
 
   SDL_ShowWindow(WindowHandle);
   SDL_RaiseWindow(WindowHandle);
+  // A window larger than the driver's frames shows the 640 x 480 frame scaled.
   const TFrameFit fit = FrameForWindow();
-  if (fit.FrameWidth > 0 && !ChooseFrameSize(fit.FrameWidth, fit.FrameHeight, error)) {
-    DestroyDemoWindow();
-    ReportFailure(("mvrk_dms: " + error).c_str(), "", TMessageIcon::Error);
-    return false;
-  }
+  if (fit.FrameWidth > 0 && !ChooseFrameSize(fit.FrameWidth, fit.FrameHeight, error))
+    std::fprintf(stderr, "mvrk_dms: the frame stays %dx%d: %s\n", FrameWidth, FrameHeight,
+                 error.c_str());
   std::fprintf(stderr, "mvrk_dms: %s\n", FrameDescription().c_str());
   SetupViewport(FrameWidth, FrameHeight);
   InitDemo(MusicClock, PresentFrame, startTime);

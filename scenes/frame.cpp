@@ -89,8 +89,8 @@ void DrawSky()
   // before anything reads them, so the sky is filled only inside the band.
   glPushAttrib(GL_SCISSOR_BIT);
   glEnable(GL_SCISSOR_TEST);
-  glScissor(0, static_cast<GLint>(RoundEven(FrameHeight / 8.0)), FrameWidth,
-            static_cast<GLsizei>(RoundEven(6.0 * FrameHeight / 8)));
+  const TLetterbox letterbox = FrameLetterbox(FrameHeight);
+  glScissor(0, letterbox.Bar, FrameWidth, letterbox.Band);
   glCallList(SkyModel.ListId);
   glPopAttrib();
   glEnable(GL_DEPTH_TEST);
@@ -99,10 +99,9 @@ void DrawSky()
 
 void BeginSceneFrame()
 {
-  // The letterbox band in frame pixels: (0, 60 k) to (640 k, 420 k).
-  const int w = FrameWidth;
-  const int h = FrameHeight;
-  glViewport(0, static_cast<GLint>(RoundEven(h / 8.0)), w, static_cast<GLsizei>(RoundEven(6.0 * h / 8)));
+  // The letterbox band, the bars' rows above and below it.
+  const TLetterbox letterbox = FrameLetterbox(FrameHeight);
+  glViewport(0, letterbox.Bar, FrameWidth, letterbox.Band);
   glClearColor(0.71f, 0.71f, 0.71f, 1);
   // Depth and stencil share a buffer; clearing both is the cheaper clear.
   glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
@@ -480,10 +479,13 @@ void DrawFadeQuad(TColour colour, TFadeBlend blend)
 void DrawLetterboxBars()
 {
   MarkFrameStep(TFrameStep::Effects);
+  // The bars' whole rows in overlay units: every row outside the band.
   const float w = static_cast<float>(ScreenWidth);
   const float h = static_cast<float>(ScreenHeight);
-  const float top = static_cast<float>(RoundEven(h / 8.0));
-  const float bottom = static_cast<float>(RoundEven(7.0 * h / 8));
+  const TLetterbox letterbox = FrameLetterbox(FrameHeight);
+  const float top = static_cast<float>(static_cast<double>(letterbox.Bar) * ScreenHeight / FrameHeight);
+  const float bottom = static_cast<float>(static_cast<double>(letterbox.Bar + letterbox.Band) *
+                                          ScreenHeight / FrameHeight);
   glColor4f(1, 1, 1, 1);
   glViewport(0, 0, FrameWidth, FrameHeight);
   glDisable(GL_DEPTH_TEST);

@@ -12,7 +12,8 @@
 // the next one expects:
 // - at the start of Render: full-window viewport, depth test, lighting and
 //   blending off, depth writes on, texturing on, colour white;
-// - after BeginSceneFrame: the 640 x 360 letterbox viewport, depth test on
+// - after BeginSceneFrame: the letterbox band's viewport (FrameLetterbox:
+//   640 x 360 at 640 x 480, the frame's rows between the bars at any size), depth test on
 //   (GL_LEQUAL), light 0 on but lighting off, texturing on;
 // - after DrawStreaks: texturing off; DrawSmokeColumn, DrawSun and DrawWater
 //   turn it back on, DrawGroundHaze leaves it off;

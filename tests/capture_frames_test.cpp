@@ -67,4 +67,20 @@ TEST(PadFrame, PictureInsideBlackBars)
   EXPECT_EQ(PadFrame(grey, {4, 3, 0, 0}, 4, 3), grey);
 }
 
+// A frame taller than the picture shows its middle rows, pillars beside them.
+TEST(PadFrame, CropsTheRowsPastThePicture)
+{
+  std::vector<uint8_t> rows(4 * 5 * 3);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 4; ++x)
+      rows[(static_cast<size_t>(y) * 4 + x) * 3] = static_cast<uint8_t>(10 * (y + 1));
+  const std::vector<uint8_t> out = PadFrame(rows, {4, 5, 1, -1}, 6, 3);
+  ASSERT_EQ(out.size(), 6u * 3 * 3);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 6; ++x) {
+      const bool inside = x >= 1 && x < 5;
+      EXPECT_EQ(Red(out, 6, x, y), inside ? 10 * (y + 2) : 0) << x << "," << y;
+    }
+}
+
 }  // namespace

@@ -64,8 +64,7 @@ if command -v ffmpeg > /dev/null; then
 fi
 
 # --fps: frame k at round(k * 1000 / N) ms, named by its music time; --size
-# draws the frames (and the video) at the largest 4:3 frame that fits, black
-# bars around.
+# gives the frames (and the video) that size.
 "$CAPTURE" --data "$CONTENT" --from 50000 --to 50070 --fps 60 --size 1920x1080 --frames "$OUT/fps" \
   2> "$OUT/log" || { cat "$OUT/log"; fail "--fps 60 --size 1920x1080 frames"; }
 names=$(ls "$OUT/fps" | tr '\n' ' ')
@@ -80,6 +79,24 @@ if command -v ffmpeg > /dev/null; then
     -show_entries stream=width,height,r_frame_rate,nb_read_frames -of csv=p=0 "$OUT/fps.mp4")
   [ "$info" = "1440,1080,60/1,60" ] || fail "--fps 60 --size 1440x1080 video is $info"
 fi
+
+# --size fits the picture to the output: at 1920 x 1080 the output is the
+# band of the 1920 x 1440 frame (what --size 1920x1440 gives) byte for byte,
+# at 2560 x 1080 the same between black pillars 320 wide.
+rgb() { ffmpeg -v error -i "$1" ${2:+-vf "$2"} -f rawvideo -pix_fmt rgb24 -; }
+for size in 1920x1080 1920x1440 2560x1080; do
+  "$CAPTURE" --data "$CONTENT" --from 100000 --to 100020 --size $size --frames "$OUT/shape-$size" \
+    2> "$OUT/log" || { cat "$OUT/log"; fail "--size $size frames"; }
+done
+band=$(rgb "$OUT/shape-1920x1440/100020.png" crop=1920:1080:0:180 | sha256sum)
+[ "$(rgb "$OUT/shape-1920x1080/100020.png" | sha256sum)" = "$band" ] ||
+  fail "the 1920x1080 frame is not the band of the 1920x1440 one"
+[ "$(rgb "$OUT/shape-2560x1080/100020.png" crop=1920:1080:320:0 | sha256sum)" = "$band" ] ||
+  fail "the 2560x1080 frame does not hold the band between its pillars"
+for pillar in crop=320:1080:0:0 crop=320:1080:2240:0; do
+  [ "$(rgb "$OUT/shape-2560x1080/100020.png" $pillar | tr -d '\0' | wc -c)" -eq 0 ] ||
+    fail "a pillar of the 2560x1080 frame is not black ($pillar)"
+done
 
 # --size draws the frame natively: a 1280 x 960 frame, not a scaled 640 x 480
 # one, so its 2 x 2 blocks are not all flat. --msaa 4 gives the silhouettes
@@ -144,7 +161,10 @@ done <<CASES
 2|--data $CONTENT --fps 60 --step 10 --sheet $OUT/x.png|give --step or --fps, not both
 2|--data $CONTENT --size 1440 --sheet $OUT/x.png|--size takes WIDTHxHEIGHT
 2|--data $CONTENT --size 8x6 --sheet $OUT/x.png|--size takes WIDTHxHEIGHT
-2|--data $CONTENT --size 300x240 --sheet $OUT/x.png|too small for the smallest frame
+2|--data $CONTENT --size 300x240 --sheet $OUT/x.png|from 320x180
+2|--data $CONTENT --size 320x179 --sheet $OUT/x.png|from 320x180
+2|--data $CONTENT --size 40000x30000 --sheet $OUT/x.png|32768 a side
+1|--data $CONTENT --size 32768x18432 --sheet $OUT/x.png|larger than the driver's
 2|--data $CONTENT --msaa 3 --sheet $OUT/x.png|--msaa takes 2, 4 or 8
 2|--data $CONTENT --size 1441x1080 --video $OUT/x.mp4|the video needs an even --size
 2|--data $CONTENT --sheet|--sheet needs a value

@@ -56,14 +56,14 @@ double HalvedAt(const std::vector<uint8_t>& big, int width, int x, int y, int c)
 
 }  // namespace
 
-TEST(FrameSize, OnlyFourToThreeSizesInRange)
+TEST(FrameSize, OnlyFourToThreeSizesFrom320x240)
 {
   struct {
     int width, height;
     bool ok;
   } cases[] = {{640, 480, true},   {320, 240, true},   {2880, 2160, true}, {1440, 1080, true},
-               {1000, 750, true},  {316, 237, false},  {2884, 2163, false}, {1920, 1080, false},
-               {641, 480, false},  {0, 0, false}};
+               {1000, 750, true},  {3840, 2880, true}, {2884, 2163, true}, {316, 237, false},
+               {1920, 1080, false}, {641, 480, false}, {0, 0, false}};
   for (const auto& c : cases) {
     std::string error;
     EXPECT_EQ(CheckFrameSize(c.width, c.height, error), c.ok) << c.width << "x" << c.height;

@@ -25,10 +25,12 @@
 #   is held on a camera path that is a pipe until the key is in);
 # - the X server killed under the demo, full screen and in a window: the demo
 #   ends within 5 s with status 1, naming the display;
-# - --desktop on a 1920 x 1080 screen: the frame native at 1440 x 1080 between
-#   black pillars 240 pixels wide; --window --size 1024x768: a window of that
-#   client size with the frame native in it, and native at 800 x 600 after a
-#   resize;
+# - --desktop on a 1920 x 1080 screen: the frame native at 1920 x 1440, its
+#   band filling the screen edge to edge, its mean near the capture's at that
+#   size; on 2560 x 1080 the same between black pillars 320 pixels wide;
+#   --window --size 1024x768: a window of that client size with the frame
+#   native in it; resized to 1280 x 720 the band fills it, to 800 x 800 the
+#   whole 800 x 600 frame shows with black above and below;
 # - --help prints the usage on standard output with status 0; a bad argument
 #   prints it on standard error with status 2, before any window opens.
 # With MVRK_OVERLAY_SHOT set to a file name, the workflow's grab with the
@@ -70,7 +72,7 @@ fi
 DEMO_ARGS=()
 [ "$HOW" = workflow ] && DEMO_ARGS=(--window --from 200000)
 [ "$HOW" = lostwindow ] && DEMO_ARGS=(--window)
-[ "$HOW" = desktop ] && DEMO_ARGS=(--desktop --from 147000)
+{ [ "$HOW" = desktop ] || [ "$HOW" = desktopwide ]; } && DEMO_ARGS=(--desktop --from 147000)
 [ "$HOW" = sized ] && DEMO_ARGS=(--window --size 1024x768 --from 147000)
 # Loading waits on a camera path that is a pipe until the case feeds it, so
 # that a key pressed meanwhile is sure to come during the loading screen.
@@ -203,6 +205,20 @@ tap_escape() {
   kill -CONT $pid
 }
 
+# Resizes window $1 to $2 (WxH), waits for the demo to say its frame is
+# now $3, and grabs the window's area as raw RGB into $4.
+resize_and_grab() {
+  xdotool windowsize "$1" "${2%x*}" "${2#*x}"
+  for _ in $(seq 1 20); do
+    grep -q "frame $3" demo.log && break
+    sleep 0.5
+  done
+  grep -q "frame $3" demo.log || fail "the frame did not follow the window to $2"
+  sleep 1
+  ffmpeg -v error -y -f x11grab -video_size "$2" -i "$DISPLAY" -frames:v 1 -f rawvideo \
+    -pix_fmt rgb24 "$4" || fail "no screen grab"
+}
+
 case "$HOW" in
   tapplaying)
     wid=$(wait_window mvrk_dms) || fail "no window titled mvrk_dms appeared"
@@ -227,29 +243,49 @@ case "$HOW" in
     [ $status -eq 0 ] || fail "ended with status $status"
     exit 0
     ;;
-  desktop)
-    # Full screen at the desktop's 1920 x 1080 without a mode change: the
-    # frame native at 1440 x 1080, black pillars 240 pixels wide beside it.
+  desktop|desktopwide)
+    # Full screen at the desktop's resolution without a mode change. On
+    # 1920 x 1080 the frame is native at 1920 x 1440 and its band fills the
+    # screen edge to edge; on 2560 x 1080 the same frame stands between black
+    # pillars 320 pixels wide.
+    width=${SCREEN%x*}
+    pillar=$(( (width - 1920) / 2 ))
     wid=$(wait_window mvrk_dms) || fail "no window titled mvrk_dms appeared"
     wait_playing
-    grep -q "frame 1440x1080" demo.log || fail "the frame is not 1440x1080"
-    ffmpeg -v error -y -f x11grab -video_size 1920x1080 -i "$DISPLAY" -frames:v 1 -f rawvideo \
+    grep -q "frame 1920x1440" demo.log || fail "the frame is not 1920x1440"
+    ffmpeg -v error -y -f x11grab -video_size "$SCREEN" -i "$DISPLAY" -frames:v 1 -f rawvideo \
       -pix_fmt rgb24 desktop.rgb || fail "no screen grab"
     [ -n "${MVRK_DESKTOP_SHOT:-}" ] && ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 \
-      -video_size 1920x1080 -i desktop.rgb "$MVRK_DESKTOP_SHOT"
-    # Per column band: the brightest byte left, right and inside.
-    read -r left middle right < <(od -An -tu1 -v -w5760 desktop.rgb | awk '{
-        for (x = 0; x < 1920; x++) for (c = 1; c <= 3; c++) {
-          v = $(x * 3 + c)
-          if (x < 240) { if (v > l) l = v }
-          else if (x >= 1680) { if (v > r) r = v }
-          else { s += v; n++ }
-        }
-      } END { print l + 0, int(s / n), r + 0 }')
-    echo "$HOW: pillars brightest $left and $right, picture mean $middle"
-    [ "$left" -eq 0 ] && [ "$right" -eq 0 ] || fail "the pillars are not black"
-    [ "$middle" -gt 20 ] || fail "no picture between the pillars"
+      -video_size "$SCREEN" -i desktop.rgb "${MVRK_DESKTOP_SHOT%.png}-$SCREEN.png"
     press_until_gone mvrk_dms Escape
+    # The brightest byte of the pillars (none on 16:9), of the picture's first
+    # and last columns, and the picture's mean.
+    read -r pillars first last middle < <(od -An -tu1 -v -w$((width * 3)) desktop.rgb |
+      awk -v w="$width" -v p="$pillar" '{
+        for (x = 0; x < w; x++) for (c = 1; c <= 3; c++) {
+          v = $(x * 3 + c)
+          if (x < p || x >= w - p) { if (v > l) l = v }
+          else {
+            s += v; n++
+            if (x == p && v > f) f = v
+            if (x == w - p - 1 && v > e) e = v
+          }
+        }
+      } END { print l + 0, f + 0, e + 0, int(s / n) }')
+    echo "$HOW: pillars brightest $pillars, the picture's edge columns brightest $first and $last, its mean $middle"
+    [ "$pillars" -eq 0 ] || fail "the pillars are not black"
+    [ "$first" -gt 20 ] && [ "$last" -gt 20 ] || fail "a black column at the picture's side"
+    # The capture at this size over the seconds the grab can fall in: the
+    # screen's mean lies near the range of theirs.
+    "$(dirname "$DEMO")/mvrk_capture" --data . --from 147000 --to 153000 --step 2000 \
+      --size 1920x1080 --frames capture > capture.log 2>&1 || { cat capture.log; fail "no capture"; }
+    read -r low high < <(for f in capture/*.png; do
+        ffmpeg -v error -i "$f" -f rawvideo -pix_fmt rgb24 - | od -An -tu1 -v |
+          awk '{ for (i = 1; i <= NF; i++) { s += $i; n++ } } END { print int(s / n) }'
+      done | sort -n | awk 'NR == 1 {l = $1} {h = $1} END {print l, h}')
+    echo "$HOW: the capture's means from $low to $high"
+    [ "$middle" -ge $((low - 25)) ] && [ "$middle" -le $((high + 25)) ] ||
+      fail "the picture's mean $middle is far from the capture's $low to $high"
     ;;
   sized)
     # A window of the size asked for, the frame native in it, and native again
@@ -259,13 +295,33 @@ case "$HOW" in
     size=$(xwininfo -id "$wid" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}')
     [ "$size" = 1024x768 ] || fail "the window is $size, not 1024x768"
     grep -q "frame 1024x768" demo.log || fail "the frame is not native at 1024x768"
-    xdotool windowsize "$wid" 800 600
-    for _ in $(seq 1 20); do
-      grep -q "frame 800x600" demo.log && break
-      sleep 0.5
-    done
-    grep -q "frame 800x600" demo.log || fail "the frame did not follow the window to 800x600"
-    echo "$HOW: a 1024x768 window drew a 1024x768 frame, and 800x600 after the resize"
+    # 16:9: the band fills the window, no black row or column at its edges;
+    # then square: the whole 800 x 600 frame, black rows above and below.
+    resize_and_grab "$wid" 1280x720 1280x960 wide.rgb
+    read -r top bottom left right < <(od -An -tu1 -v -w3840 wide.rgb | awk '{
+        for (x = 0; x < 1280; x++) for (c = 1; c <= 3; c++) {
+          v = $(x * 3 + c)
+          if (NR == 1 && v > t) t = v
+          if (NR == 720 && v > b) b = v
+          if (x == 0 && v > l) l = v
+          if (x == 1279 && v > r) r = v
+        }
+      } END { print t + 0, b + 0, l + 0, r + 0 }')
+    echo "$HOW: at 1280x720 the edge rows brightest $top and $bottom, edge columns $left and $right"
+    [ "$bottom" -gt 0 ] && [ "$left" -gt 0 ] && [ "$right" -gt 0 ] ||
+      fail "the 1280x720 window shows black at its edges"
+    resize_and_grab "$wid" 800x800 800x600 square.rgb
+    read -r above inside below < <(od -An -tu1 -v -w2400 square.rgb | awk '{
+        for (i = 1; i <= NF; i++) {
+          if (NR <= 100) { if ($i > a) a = $i }
+          else if (NR > 700) { if ($i > b) b = $i }
+          else { s += $i; n++ }
+        }
+      } END { print a + 0, int(s / n), b + 0 }')
+    echo "$HOW: at 800x800 above the frame brightest $above, below $below, the frame's mean $inside"
+    [ "$above" -eq 0 ] && [ "$below" -eq 0 ] || fail "the rows above and below the 800x600 frame are not black"
+    [ "$inside" -gt 20 ] || fail "no picture in the 800x800 window"
+    echo "$HOW: a 1024x768 window drew a 1024x768 frame, 1280x960 at 1280x720 and 800x600 at 800x800"
     press_until_gone mvrk_dms Escape
     ;;
   lostfull|lostwindow)
@@ -515,7 +571,7 @@ fi
 
 for run in "640x480 escape" "640x480 close" "1280x1024 decline" "1280x1024 windowed" \
            "640x480 tapplaying" "640x480 taploading" "640x480 lostfull" "640x480 lostwindow" \
-           "1920x1080 desktop" "1280x1024 sized" \
+           "1920x1080 desktop" "2560x1080 desktopwide" "1280x1024 sized" \
            "640x480 full" "800x600 workflow"; do
   read -r screen how <<< "$run"
   run_case "$screen" "$how" || failed=1

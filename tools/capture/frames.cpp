@@ -25,12 +25,19 @@ TCaptureRate CaptureRate(int32_t step, int fps)
 std::vector<uint8_t> PadFrame(const std::vector<uint8_t>& rgb, const TFrameFit& fit, int width,
                               int height)
 {
-  if (fit.FrameWidth == width && fit.FrameHeight == height)
+  if (fit.FrameWidth == width && fit.FrameHeight == height && fit.Left == 0 && fit.Top == 0)
     return rgb;
   std::vector<uint8_t> out(static_cast<size_t>(width) * height * 3, 0);
+  // The frame's columns and rows that land inside the picture.
+  const int left = std::max(0, -fit.Left);
+  const int right = std::min(fit.FrameWidth, width - fit.Left);
+  const int top = std::max(0, -fit.Top);
+  const int bottom = std::min(fit.FrameHeight, height - fit.Top);
+  if (left >= right)
+    return out;
   const size_t row = static_cast<size_t>(fit.FrameWidth) * 3;
-  for (int y = 0; y < fit.FrameHeight; ++y)
-    std::copy(rgb.begin() + y * row, rgb.begin() + (y + 1) * row,
-              out.begin() + ((static_cast<size_t>(fit.Top) + y) * width + fit.Left) * 3);
+  for (int y = top; y < bottom; ++y)
+    std::copy(rgb.begin() + y * row + left * 3, rgb.begin() + y * row + right * 3,
+              out.begin() + ((static_cast<size_t>(fit.Top + y)) * width + fit.Left + left) * 3);
   return out;
 }

@@ -20,7 +20,9 @@ struct TCaptureRate {
 };
 TCaptureRate CaptureRate(int32_t step, int fps);
 
-// The RGB frame (fit.FrameWidth x fit.FrameHeight, top row first) inside a
-// width x height picture, black around it.
+// The RGB frame (fit.FrameWidth x fit.FrameHeight, top row first) placed in
+// a width x height picture at (fit.Left, fit.Top): black where the frame does
+// not reach, and only the frame's part inside the picture where it reaches
+// past it (FrameToFit's negative Top).
 std::vector<uint8_t> PadFrame(const std::vector<uint8_t>& rgb, const TFrameFit& fit, int width,
                               int height);

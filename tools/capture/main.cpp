@@ -14,6 +14,7 @@
 #include "engine/paths.h"
 #include "engine/shaders.h"
 #include "host/headlessdemo.h"
+#include "host/options.h"
 #include "host/timeline.h"
 #include "scenes/intervals.h"
 
@@ -41,9 +42,9 @@ struct TOptions {
   int32_t To = LastFrameTime;
   int32_t Step = 20;
   int Fps = 0;  // 0: frames --step ms apart
-  int Width = FrameWidth;   // of the video and the PNG frames
-  int Height = FrameHeight;
-  int Samples = 1;  // --msaa
+  int32_t Width = BaseFrameWidth;  // of the video and the PNG frames
+  int32_t Height = BaseFrameHeight;
+  int32_t Samples = 1;  // --msaa
   bool Reference = false;  // --reference
   std::string Frames;
   std::string Video;
@@ -58,8 +59,9 @@ const char* const Usage =
     "       mvrk_capture --list-scenes\n"
     "Renders the demo headless at music times from, from + step, ... up to to\n"
     "(at most 223999), or with --fps N frame k at round(from + k * 1000 / N) ms\n"
-    "and a video of N frames a second. --size WxH draws the frame natively at\n"
-    "the largest 4:3 size that fits (320x240 to 2880x2160), black bars around;\n"
+    "and a video of N frames a second. --size WxH (from 320x180 to what the\n"
+    "driver holds) fits the picture to that size: 16:9 edge to edge, pillars\n"
+    "when wider; a 4:3 size gives the whole 640x480 frame, bars included;\n"
     "--msaa N draws it with N samples (2, 4 or 8, as the driver offers).\n"
     "--reference draws the layered effects layer by layer, as designed, instead\n"
     "of in one pass each (compare the two with mvrk_compare).\n"
@@ -104,20 +106,6 @@ bool ParseTime(const char* text, int32_t& value)
   return ParseWholeNumber(text, 100000000, value);
 }
 
-// "WxH", each side 16 to 8192 pixels.
-bool ParseSize(const char* text, int& width, int& height)
-{
-  const char* x = std::strchr(text, 'x');
-  int32_t w = 0;
-  int32_t h = 0;
-  if (!x || !ParseWholeNumber(text, 8192, w, 'x') || !ParseWholeNumber(x + 1, 8192, h) || w < 16 ||
-      h < 16)
-    return false;
-  width = w;
-  height = h;
-  return true;
-}
-
 // One line a scene, "NAME START END" in ms of music: the part of its interval
 // the demo shows, the last one ending at the last frame time.
 void ListScenes()
@@ -152,6 +140,7 @@ TOptions ParseOptions(int argc, char** argv)
       FailUsage(flag + " needs a value");
     const char* value = argv[++i];
     int32_t* time = nullptr;
+    std::string valueError;
     if (flag == "--data")
       options.Data = value;
     else if (flag == "--frames")
@@ -173,14 +162,10 @@ TOptions ParseOptions(int argc, char** argv)
     else if (flag == "--fps" && (!ParseWholeNumber(value, 1000, options.Fps) || options.Fps < 1))
       FailUsage(std::string("--fps takes a whole number of frames a second from 1 to 1000, not \"") +
                 value + "\"");
-    else if (flag == "--size" && !ParseSize(value, options.Width, options.Height))
-      FailUsage(std::string("--size takes WIDTHxHEIGHT, each 16 to 8192, not \"") + value + "\"");
-    else if (flag == "--msaa" && (!ParseWholeNumber(value, 8, options.Samples) ||
-                                  (options.Samples != 2 && options.Samples != 4 &&
-                                   options.Samples != 8)))
-      FailUsage(std::string("--msaa takes 2, 4 or 8 samples, not \"") + value + "\"");
-    else if (flag == "--size" && FrameToFit(options.Width, options.Height).FrameWidth == 0)
-      FailUsage(std::string("--size ") + value + " is too small for the smallest frame, 320x240");
+    else if (flag == "--size" && !ParseOutputSize(flag, value, options.Width, options.Height, valueError))
+      FailUsage(valueError);
+    else if (flag == "--msaa" && !ParseSampleCount(value, options.Samples, valueError))
+      FailUsage(valueError);
     if (time && !ParseTime(value, *time))
       FailUsage(flag + " takes a whole number of milliseconds, not \"" + value + "\"");
   }
