@@ -29,7 +29,6 @@ uint32_t WallEnvTexture = 0;
 uint32_t SmogTexture = 0;
 
 TPoint3 Particles[ParticleCount] = {};
-float ParticlePhase[ParticleCount] = {};
 TStreak Streaks[StreakCount] = {};
 
 void BuildTerrain(TGeoxData& terrain, int m)
@@ -119,7 +118,6 @@ void GenerateParticles()
     Particles[k].y = static_cast<float>(NextRandom(200) + 500);
     Particles[k].x = static_cast<float>(RandomSigned() * 50);
     Particles[k].z = static_cast<float>(RandomSigned() * 50);
-    ParticlePhase[k] = static_cast<float>(k / 500.0);
   }
 }
 
@@ -137,6 +135,11 @@ void LoadAssets()
 {
   for (int m = 0; m < TerrainCount; ++m)
     BuildTerrain(Terrains[m], m);
+  // The water's surface is blended from the fields every frame, but a fifth
+  // field's draws stay in the random sequence, which the particles, the
+  // streaks and the beat shake go on from.
+  for (int k = 0; k < TerrainSide * TerrainSide; ++k)
+    NextRandom(64);
 
   for (const char* name : {"data\\nogi.jpg", "data\\head.jpg", "data\\shirt.jpg", "data\\hands.jpg"})
     AddTexture(Textures, name);

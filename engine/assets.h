@@ -14,7 +14,7 @@
 #include <cstdint>
 
 constexpr int LoopSlotCount = 16;
-constexpr int TerrainCount = 5;
+constexpr int TerrainCount = 4;
 constexpr int TerrainSide = 256;
 constexpr int ParticleCount = 501;
 constexpr int StreakCount = 5001;
@@ -29,9 +29,9 @@ extern TGeoxScene HumaModels;    // loaded by LoadAssets
 extern TGeoxScene HumbModels;    // loaded by LoadAssets
 extern TGeoxScene HumcModels;    // loaded by LoadAssets
 
-// Terrains 0 to 3 are the water's height fields; the water step blends two
-// of them into Terrains[4] every frame.
-extern TGeoxData Terrains[TerrainCount];  // built by LoadAssets; [4] rewritten by DrawWater
+// The water's four height fields; the water step blends two of them into its
+// own surface every frame (BlendWaterSurface).
+extern TGeoxData Terrains[TerrainCount];  // built by LoadAssets
 extern TGeoxData SkyModel;       // loaded by LoadAssets, with its texture and display list
 extern TGeoxData ArounderModel;  // loaded by LoadAssets, with its display list
 extern TGeoxData CorridorModel;  // loaded by LoadAssets
@@ -49,15 +49,12 @@ struct TStreak {
 };
 
 extern TPoint3 Particles[ParticleCount];  // world units; written by GenerateParticles
-// How far each smoke particle is along its direction: set by GenerateParticles,
-// then rewritten from the scene's progress by every smoke column.
-extern float ParticlePhase[ParticleCount];  // 0 to 1; written by DrawSmokeColumn
 extern TStreak Streaks[StreakCount];  // world units; written by GenerateStreaks
 
 // Terrain m: a 256 x 256 height field (random bumps over a sine pattern),
 // spanning about -4980 to 4980 in x and z and 20 to 80 in y, with normals.
 void BuildTerrain(TGeoxData& terrain, int m);
-// 501 smoke directions, x and z in [-50, 50), y in [500, 699]; and the phases k / 500.
+// 501 smoke directions, x and z in [-50, 50), y in [500, 699].
 void GenerateParticles();
 // 5001 streaks from (x1, z1) to (x0, z0), each coordinate within +-1500.
 void GenerateStreaks();

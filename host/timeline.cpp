@@ -16,12 +16,15 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
-#include <iterator>
 #include <thread>
 
 std::unique_ptr<mve_genericscene> SceneTable[SceneSlotCount];
 
 int32_t MusicTime = 0;
+
+// The pacing the next frame is drawn with; the previous frame's, written by
+// EndFrame, or a first frame's.
+TFramePacing FramePacing = FirstFramePacing;
 
 namespace {
 
@@ -43,38 +46,27 @@ void PutScene(int slot)
 // The table is built before main runs, like the rest of the module state.
 const bool SceneTableBuilt = (BuildSceneTable(), true);
 
-// Everything outside GL that drawing a frame changes and a later frame reads
-// (TrailFactor, FadeLevel and LightVector are written and read within a frame).
+// Everything outside GL that drawing a frame changes and a later frame reads.
 struct TFrameValues {
-  int32_t MusicTime, FrameElapsed, FrameStep;
+  int32_t MusicTime;
+  TFramePacing Pacing;
   TCamera Camera;
   int32_t ScreenCopyIndex;
   uint32_t RandomSeed;
-  float ParticlePhase[ParticleCount];
 };
 
 TFrameValues SaveFrameValues()
 {
-  TFrameValues v;
-  v.MusicTime = MusicTime;
-  v.FrameElapsed = FrameElapsed;
-  v.FrameStep = FrameStep;
-  v.Camera = Camera;
-  v.ScreenCopyIndex = ScreenCopyIndex;
-  v.RandomSeed = RandomSeed;
-  std::copy(std::begin(ParticlePhase), std::end(ParticlePhase), v.ParticlePhase);
-  return v;
+  return {MusicTime, FramePacing, Camera, ScreenCopyIndex, RandomSeed};
 }
 
 void RestoreFrameValues(const TFrameValues& v)
 {
   MusicTime = v.MusicTime;
-  FrameElapsed = v.FrameElapsed;
-  FrameStep = v.FrameStep;
+  FramePacing = v.Pacing;
   Camera = v.Camera;
   ScreenCopyIndex = v.ScreenCopyIndex;
   RandomSeed = v.RandomSeed;
-  std::copy(std::begin(v.ParticlePhase), std::end(v.ParticlePhase), ParticlePhase);
 }
 
 // The frame values the paused frames at one music time (PausedValues.MusicTime)
@@ -143,12 +135,6 @@ std::vector<int32_t> WarmUpTimes(const mve_genericscene& scene)
 void WarmUpScenes(int32_t startTime)
 {
   const TFrameValues values = SaveFrameValues();
-  // Not read by a later frame, but after start-up nothing tells that a
-  // warm-up ran, not even the scratch values.
-  const float trailFactor = TrailFactor;
-  const float fadeLevel = FadeLevel;
-  float lightVector[4];
-  std::copy(std::begin(LightVector), std::end(LightVector), lightVector);
   const TMatrices matrices = SaveMatrices();
   SaveFrameContents();
   glPushAttrib(GL_ALL_ATTRIB_BITS);
@@ -168,7 +154,7 @@ void WarmUpScenes(int32_t startTime)
         glDisable(GL_SCISSOR_TEST);
       else
         glEnable(GL_SCISSOR_TEST);
-      scene->Render(t);
+      scene->Render(t, FramePacing);
       whole = false;
     }
   }
@@ -186,9 +172,6 @@ void WarmUpScenes(int32_t startTime)
   RestoreFrameContents();
   RestoreMatrices(matrices);
   RestoreFrameValues(values);
-  TrailFactor = trailFactor;
-  FadeLevel = fadeLevel;
-  std::copy(std::begin(lightVector), std::end(lightVector), LightVector);
 }
 
 void BuildSceneTable()
@@ -287,9 +270,7 @@ bool ResizeFrame(int width, int height, std::string& error)
     *targets[i].Texture = made[i];
   }
   SetupViewport(FrameWidth, FrameHeight);
-  FrameElapsed = FirstFrameElapsed;
-  FrameStep = FirstFrameStep;
-  PausedValuesHeld = false;
+  StartFramesAfresh();
   return true;
 }
 
@@ -298,13 +279,23 @@ void RenderFrame(int32_t t)
   MusicTime = t;
   for (auto& scene : SceneTable)
     if (scene && scene->Progress(t) != -1.0f)
-      scene->Render(t);
+      scene->Render(t, FramePacing);
 }
 
 void EndFrame(int32_t elapsed)
 {
-  FrameElapsed = elapsed;
-  FrameStep = FramePace;
+  FramePacing = {elapsed, FramePace};
+}
+
+TFramePacing NextFramePacing()
+{
+  return FramePacing;
+}
+
+void StartFramesAfresh()
+{
+  FramePacing = FirstFramePacing;
+  PausedValuesHeld = false;
 }
 
 bool DrawFrame(TMusicClock& clock)
@@ -347,7 +338,5 @@ bool DrawFrame(TMusicClock& clock)
 void SeekTimeline(TMusicClock& clock, int32_t t)
 {
   clock.Seek(std::clamp(t, 0, LastFrameTime));
-  FrameElapsed = FirstFrameElapsed;
-  FrameStep = FirstFrameStep;
-  PausedValuesHeld = false;
+  StartFramesAfresh();
 }

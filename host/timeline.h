@@ -53,8 +53,8 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present, int32_t 
 // first frames the music plays under run at their steady pace. Then puts
 // back everything the drawing changed: the frame's pixels and depth, the
 // screen copies and the other render targets (black again), the GL
-// attributes and matrices, the frame-wide values, Camera, ScreenCopyIndex,
-// RandomSeed and ParticlePhase; the frames that follow are drawn exactly as
+// attributes and matrices, MusicTime, the frame pacing, Camera,
+// ScreenCopyIndex and RandomSeed; the frames that follow are drawn exactly as
 // without it.
 void WarmUpScenes(int32_t startTime);
 constexpr int FirstFrameRehearsals = 2;
@@ -74,11 +74,19 @@ std::vector<int32_t> WarmUpTimes(const mve_genericscene& scene);
 // then stay as they were, and the frames go on as before.
 bool ResizeFrame(int width, int height, std::string& error);
 
-// Draws the scenes active at music time t into the frame.
+// Draws the scenes active at music time t into the frame, handing each the
+// pacing the timeline holds for it (NextFramePacing).
 void RenderFrame(int32_t t);
-// Records for the next frame how much music the frame that began at t took
-// (FrameElapsed, FrameStep).
+// Records for the next frame how much music this frame took: the next frame
+// is drawn with the pacing {elapsed, FramePace}.
 void EndFrame(int32_t elapsed);
+// The pacing the next frame is drawn with. The timeline owns it: EndFrame
+// writes it, and StartFramesAfresh puts back FirstFramePacing.
+TFramePacing NextFramePacing();
+// The next frame starts afresh, as the first frame does: FirstFramePacing,
+// so that its trail shows nothing of the picture before, and no held paused
+// values.
+void StartFramesAfresh();
 // The live frame: RenderFrame at the clock's position, then a wait until the
 // clock has moved at least FramePace ms on, then EndFrame. Returns false,
 // drawing nothing, once the music has passed LastFrameTime: the demo is over
@@ -86,13 +94,12 @@ void EndFrame(int32_t elapsed);
 //
 // While the clock is paused its position does not move, so a paused frame
 // waits FramePace ms of wall-clock time instead. Every paused frame at one
-// time is drawn from the frame-wide values the first of them began with
-// (those of TFrameValues: pacing, Camera, the random seed, the screen copy in
-// use, ...), so the picture stands still however long the pause lasts.
+// time is drawn from the values the first of them began with (the pacing,
+// Camera, the random seed, the screen copy in use), so the picture stands
+// still however long the pause lasts.
 bool DrawFrame(TMusicClock& clock);
 
-// Moves the clock to t, kept between 0 and LastFrameTime, and gives the next
-// frame the pacing values of a first frame (FirstFrameElapsed,
-// FirstFrameStep), so that its trail does not smear the picture from before
-// the jump into it. Call it between frames.
+// Moves the clock to t, kept between 0 and LastFrameTime, and starts the
+// frames afresh (StartFramesAfresh), so that the next frame's trail does not
+// smear the picture from before the jump into it. Call it between frames.
 void SeekTimeline(TMusicClock& clock, int32_t t);

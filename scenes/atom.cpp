@@ -78,7 +78,7 @@ void tscene_atom::Prepare()
   AtomSky = SphereModel(SkyModel);
 }
 
-void tscene_atom::Render(int32_t t)
+void tscene_atom::Render(int32_t t, TFramePacing pacing)
 {
   const float p = Progress(t);
   const TAtomPlan plan = AtomPlan(p);
@@ -104,5 +104,5 @@ void tscene_atom::Render(int32_t t)
     glColor4f(1, 1, 1, 1);
   }
   DrawLetterboxBars();
-  EndSceneFrame(plan);
+  EndSceneFrame(plan, pacing);
 }

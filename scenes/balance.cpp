@@ -17,7 +17,7 @@ void tscene_balance::Prepare()
   LoadCameraPath(BalancePath, "data\\scene_balance.camera");
 }
 
-void tscene_balance::Render(int32_t t)
+void tscene_balance::Render(int32_t t, TFramePacing pacing)
 {
   const float p = Progress(t);
   const TBalancePlan plan = BalancePlan(p);
@@ -40,5 +40,5 @@ void tscene_balance::Render(int32_t t)
   DrawGroundHaze(HazeLight);
   DrawFadeQuad(plan.Fade.Colour, plan.Fade.Blend);
   DrawLetterboxBars();
-  EndSceneFrame(plan);
+  EndSceneFrame(plan, pacing);
 }

@@ -21,7 +21,7 @@ void tscene_capped::Prepare()
   LoadCameraPath(CappedPaths[3], "data\\scene_capped3.camera");
 }
 
-void tscene_capped::Render(int32_t t)
+void tscene_capped::Render(int32_t t, TFramePacing pacing)
 {
   const float p = Progress(t);
   const TCappedPlan plan = CappedPlan(p);
@@ -43,5 +43,5 @@ void tscene_capped::Render(int32_t t)
   DrawSmokeColumns(p, 2);
   DrawFadeQuad(plan.Fade.Colour, plan.Fade.Blend);
   DrawLetterboxBars();
-  EndSceneFrame(plan);
+  EndSceneFrame(plan, pacing);
 }

@@ -15,7 +15,7 @@ void tscene_city::Prepare()
   LoadCameraPath(CityPath, "data\\default.camera");
 }
 
-void tscene_city::Render(int32_t t)
+void tscene_city::Render(int32_t t, TFramePacing)
 {
   const float p = Progress(t);
   glClearColor(p, p, p, 1.0f);

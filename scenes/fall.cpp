@@ -37,7 +37,7 @@ void tscene_fall::Prepare()
   LoadCameraPath(FallPaths.Figure, "data\\scene_fallhuman.camera");
 }
 
-void tscene_fall::Render(int32_t t)
+void tscene_fall::Render(int32_t t, TFramePacing pacing)
 {
   const float p = Progress(t);
   const TFallPlan plan = FallPlan(p);
@@ -56,5 +56,5 @@ void tscene_fall::Render(int32_t t)
   DrawSmokeColumns(p, 2);
   DrawFadeQuad(plan.Fade.Colour, plan.Fade.Blend);
   DrawLetterboxBars();
-  EndSceneFrame(plan);
+  EndSceneFrame(plan, pacing);
 }

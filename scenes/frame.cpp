@@ -16,12 +16,6 @@
 #include <string>
 #include <vector>
 
-int32_t FrameElapsed = FirstFrameElapsed;
-int32_t FrameStep = FirstFrameStep;
-float TrailFactor = 0.5f;
-float FadeLevel = 0.0f;
-float LightVector[4] = {0, 0, 0, 0};
-
 const TColour HazeLight = {140 / 255.0f, 130 / 255.0f, 114 / 255.0f, 1};
 const TColour HazeDark = {45 / 255.0f, 33 / 255.0f, 65 / 255.0f, 1};
 
@@ -69,9 +63,9 @@ TWaterBlend WaterBlend(double q)
   return blend;
 }
 
-float TrailAlpha(float trailFactor, int32_t frameElapsed, int32_t frameStep)
+float TrailAlpha(float t, TFramePacing pacing)
 {
-  return static_cast<float>(1 - static_cast<double>(frameElapsed) * trailFactor / frameStep);
+  return static_cast<float>(1 - static_cast<double>(pacing.ElapsedMs) * t / pacing.PaceMs);
 }
 
 void SceneCamera(const TCameraPath& path, float fraction)
@@ -115,15 +109,9 @@ void BeginSceneFrame()
   const float ambient[4] = {0, 0, 0, 1};
   const float diffuse[4] = {1, 1, 1, 1};
   const float position[4] = {0, 0, -1000, 1};
-  for (int k = 0; k < 4; ++k)
-    LightVector[k] = ambient[k];
-  glLightfv(GL_LIGHT0, GL_AMBIENT, LightVector);
-  for (int k = 0; k < 4; ++k)
-    LightVector[k] = diffuse[k];
-  glLightfv(GL_LIGHT0, GL_DIFFUSE, LightVector);
-  for (int k = 0; k < 4; ++k)
-    LightVector[k] = position[k];
-  glLightfv(GL_LIGHT0, GL_POSITION, LightVector);
+  glLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+  glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse);
+  glLightfv(GL_LIGHT0, GL_POSITION, position);
 }
 
 void DrawCityChrome()
@@ -198,6 +186,7 @@ struct TStreakColours {
 TStreakColours StreakColours;
 std::vector<GLfloat> SmokeCorners;  // x, y, z, s, t, r, g, b, a per corner
 std::vector<uint32_t> WaterCorners;
+TGeoxData WaterSurface;  // DrawWater's, blended anew every frame
 
 void BuildStreakQuads(float p, double k)
 {
@@ -298,8 +287,6 @@ void DrawSmokeColumn(float p, float x, float y, float z, double rate)
   MarkFrameStep(TFrameStep::Smoke);
   glPushMatrix();
   glTranslatef(x, y, z);
-  for (int i = 0; i < ParticleCount; ++i)
-    ParticlePhase[i] = static_cast<float>(Frac4(i / 500.0 + rate * p));
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glColor4f(1, 1, 1, 1);
@@ -311,7 +298,8 @@ void DrawSmokeColumn(float p, float x, float y, float z, double rate)
   SmokeCorners.resize(ParticleCount * 8 * Floats);
   GLfloat* out = SmokeCorners.data();
   for (int i = 0; i < ParticleCount; ++i) {
-    const double f = ParticlePhase[i];
+    // How far particle i is along its way, 0 to 1, kept as a float.
+    const double f = static_cast<float>(Frac4(i / 500.0 + rate * p));
     const float s = static_cast<float>(65 * f * f * f + 10);
     const float alpha = static_cast<float>(1 - f);
     const float px = static_cast<float>(f * Particles[i].x);
@@ -409,6 +397,28 @@ void DrawGroundHaze(TColour colour)
   glDepthMask(GL_TRUE);
 }
 
+void BlendWaterSurface(double q, TGeoxData& surface)
+{
+  const TWaterBlend blend = WaterBlend(q);
+  const TGeoxData& from = Terrains[blend.a];
+  const TGeoxData& to = Terrains[blend.b];
+  if (surface.Vertices.size() != from.Vertices.size() || surface.Faces.size() != from.Faces.size())
+    surface = from;
+  const size_t count = std::min({from.Vertices.size(), to.Vertices.size(), surface.Vertices.size()});
+  const double w = blend.w;
+  for (size_t v = 0; v < count; ++v) {
+    const GeoxVertex& s = from.Vertices[v];
+    const GeoxVertex& t = to.Vertices[v];
+    GeoxVertex& d = surface.Vertices[v];
+    d.x = static_cast<float>(w * s.x + (1 - w) * t.x);
+    d.y = static_cast<float>(w * s.y + (1 - w) * t.y);
+    d.z = static_cast<float>(w * s.z + (1 - w) * t.z);
+    d.nx = static_cast<float>(w * s.nx + (1 - w) * t.nx);
+    d.ny = static_cast<float>(w * s.ny + (1 - w) * t.ny);
+    d.nz = static_cast<float>(w * s.nz + (1 - w) * t.nz);
+  }
+}
+
 void DrawWater(double q)
 {
   MarkFrameStep(TFrameStep::Water);
@@ -423,25 +433,11 @@ void DrawWater(double q)
   glColor4f(1, 1, 1, 0.5f);
 
   const TWaterBlend blend = WaterBlend(q);
-  const TGeoxData& from = Terrains[blend.a];
-  const TGeoxData& to = Terrains[blend.b];
-  TGeoxData& water = Terrains[4];
-  const size_t count = std::min({from.Vertices.size(), to.Vertices.size(), water.Vertices.size()});
-  const double w = blend.w;
-  for (size_t v = 0; v < count; ++v) {
-    const GeoxVertex& s = from.Vertices[v];
-    const GeoxVertex& t = to.Vertices[v];
-    GeoxVertex& d = water.Vertices[v];
-    d.x = static_cast<float>(w * s.x + (1 - w) * t.x);
-    d.y = static_cast<float>(w * s.y + (1 - w) * t.y);
-    d.z = static_cast<float>(w * s.z + (1 - w) * t.z);
-    d.nx = static_cast<float>(w * s.nx + (1 - w) * t.nx);
-    d.ny = static_cast<float>(w * s.ny + (1 - w) * t.ny);
-    d.nz = static_cast<float>(w * s.nz + (1 - w) * t.nz);
-  }
+  const TGeoxData& water = WaterSurface;
+  BlendWaterSurface(q, WaterSurface);
   double clip[16];
   CurrentClipMatrix(clip);
-  if (VisibleWaterCorners(from, to, water, clip, WaterCorners))
+  if (VisibleWaterCorners(Terrains[blend.a], Terrains[blend.b], water, clip, WaterCorners))
     DrawGeoxSmoothCorners(water, WaterCorners);
   else
     DrawGeoxSmooth(water);
@@ -509,11 +505,10 @@ void DrawLetterboxBars()
   glColor4f(1, 1, 1, 1);
 }
 
-void FinishFrame(float t, float a)
+void FinishFrame(float t, float a, TFramePacing pacing)
 {
   MarkFrameStep(TFrameStep::Effects);
-  TrailFactor = t;
-  DrawTrail(TrailAlpha(TrailFactor, FrameElapsed, FrameStep));
+  DrawTrail(TrailAlpha(t, pacing));
   CaptureScreen();
   DrawScreenThumbnail();
   CaptureGlowCorner();

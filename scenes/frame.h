@@ -19,9 +19,12 @@
 //   turn it back on, DrawGroundHaze leaves it off;
 // - after DrawFadeQuad and DrawLetterboxBars: full-window viewport, depth test
 //   off, texturing on, colour white, overlay projection loaded.
-// Frac4, BeatStep, WaterBlend, TrailAlpha and RandomJolt are plain arithmetic
-// (RandomJolt draws from NextRandom), SceneCamera only samples the path into
-// Camera; the other steps issue GL calls. The water's culling is in
+// Frac4, BeatStep, WaterBlend, BlendWaterSurface, TrailAlpha and RandomJolt
+// are plain arithmetic (RandomJolt draws from NextRandom), SceneCamera only
+// samples the path into Camera; the other steps issue GL calls. Nothing here
+// keeps a value from one frame to the next for the scenes: the frame's
+// pacing comes in as an argument (the timeline keeps it), the trail factor
+// and the blur mix are FinishFrame's arguments. The water's culling is in
 // scenes/waterculling.h, the beat pattern in scenes/musicrules.h.
 #pragma once
 
@@ -29,26 +32,10 @@
 #include "engine/geox.h"
 #include "engine/numbers.h"
 #include "scenes/musicrules.h"
+#include "scenes/scene.h"
 
 #include <cstdint>
 #include <vector>
-
-// The frame-wide values the scene frame reads. The timeline writes the two
-// pacing values after each frame's wait, and the next frame's trail reads
-// them. TrailFactor and FadeLevel are written and read within one frame (the
-// trail and the blur mix of FinishFrame); LightVector is scratch for
-// glLightfv.
-extern int32_t FrameElapsed;   // ms of music the previous frame took; written by the timeline
-extern int32_t FrameStep;      // ms of music a frame is paced to; written by the timeline
-
-// The pacing values of a frame that has no frame before it: the first frame,
-// and the first after a seek. The trail alpha they give is below zero, so the
-// trail shows nothing of whatever the frame buffer held before.
-constexpr int32_t FirstFrameElapsed = 999;
-constexpr int32_t FirstFrameStep = 30;
-extern float TrailFactor;      // 0 to 1, how much of the old picture the trail keeps; written by FinishFrame
-extern float FadeLevel;        // blur mix alpha, 0 blurred to 1 sharp; written by EndSceneFrame from the plan
-extern float LightVector[4];   // scratch for the light parameters handed to GL; written by BeginSceneFrame
 
 struct TColour {
   float r, g, b, a;
@@ -72,8 +59,9 @@ struct TWaterBlend {
 };
 TWaterBlend WaterBlend(double q);
 
-// The trail alpha FinishFrame hands to DrawTrail.
-float TrailAlpha(float trailFactor, int32_t frameElapsed, int32_t frameStep);
+// The trail alpha FinishFrame hands to DrawTrail: trail factor t (0 to 1, how
+// much of the old picture the trail keeps) over the frame's pacing.
+float TrailAlpha(float t, TFramePacing pacing);
 
 enum class TFadeBlend { Alpha, Additive };
 
@@ -90,14 +78,20 @@ void DrawSmokeColumn(float p, float x, float y, float z, double rate);
 void DrawSmokeColumns(float p, double rate);
 void DrawSun();
 void DrawGroundHaze(TColour colour);
-// Blends the whole surface into Terrains[4] but draws only the blocks of
-// VisibleWaterCorners, in face order: the same pixels for about a third of the
-// triangles.
+// The water's surface at phase q: the two height fields of WaterBlend(q)
+// (Terrains) mixed vertex by vertex, positions and normals, with its weight;
+// its faces are the fields'. Plain arithmetic, no GL.
+void BlendWaterSurface(double q, TGeoxData& surface);
+// Blends the whole surface (BlendWaterSurface, into the water step's own
+// scratch) but draws only the blocks of VisibleWaterCorners, in face order:
+// the same pixels for about a third of the triangles.
 void DrawWater(double q);
 void DrawFadeQuad(TColour colour, TFadeBlend blend);
 void DrawLetterboxBars();
-// Trail factor t, blur mix alpha a (1 keeps the picture sharp).
-void FinishFrame(float t, float a);
+// The post-processing chain: the trail with TrailAlpha(t, pacing), the screen
+// copies, the blur and the glow, the blur mixed in with alpha a (0 blurred, 1
+// sharp).
+void FinishFrame(float t, float a, TFramePacing pacing);
 // A random offset of up to half the amplitude either way on each axis:
 // draws r1, r2, r3 = NextRandom(10000) in that order and returns
 // (x (r3 / 10000 - 0.5), y (r2 / 10000 - 0.5), z (r1 / 10000 - 0.5)) of the

@@ -38,7 +38,7 @@ void tscene_hum::Prepare()
   LoadCameraPath(HumPath, "data\\scene_hum.camera");
 }
 
-void tscene_hum::Render(int32_t t)
+void tscene_hum::Render(int32_t t, TFramePacing pacing)
 {
   const float p = Progress(t);
   const THumPlan plan = HumPlan(p);
@@ -56,5 +56,5 @@ void tscene_hum::Render(int32_t t)
   DrawSun();
   DrawGroundHaze(HazeLight);
   DrawLetterboxBars();
-  EndSceneFrame(plan);
+  EndSceneFrame(plan, pacing);
 }

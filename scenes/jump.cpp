@@ -25,7 +25,7 @@ void tscene_jump::Prepare()
   LoadCameraPath(JumpPaths[3], "data\\scene_kuba3.camera");
 }
 
-void tscene_jump::Render(int32_t t)
+void tscene_jump::Render(int32_t t, TFramePacing pacing)
 {
   const float p = Progress(t);
   const TJumpPlan plan = JumpPlan(p);
@@ -64,5 +64,5 @@ void tscene_jump::Render(int32_t t)
     DrawGroundHaze(HazeLight);
   }
   DrawLetterboxBars();
-  EndSceneFrame(plan);
+  EndSceneFrame(plan, pacing);
 }

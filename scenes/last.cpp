@@ -64,7 +64,7 @@ void tscene_last::Prepare()
   LoadCameraPath(LastPaths.Corridor, "data\\scene_corridor.camera");
 }
 
-void tscene_last::Render(int32_t t)
+void tscene_last::Render(int32_t t, TFramePacing pacing)
 {
   const float p = Progress(t);
   const TLastPlan plan = LastPlan(p);
@@ -105,5 +105,5 @@ void tscene_last::Render(int32_t t)
   DrawGeoxTextured(CorridorModel);
 
   DrawLetterboxBars();
-  EndSceneFrame(plan);
+  EndSceneFrame(plan, pacing);
 }

@@ -18,7 +18,7 @@ void tscene_movrik::Prepare()
   LoadCameraPath(MovrikPath, "data\\scene_movrik.camera");
 }
 
-void tscene_movrik::Render(int32_t t)
+void tscene_movrik::Render(int32_t t, TFramePacing pacing)
 {
   const float p = Progress(t);
   const TMovrikPlan plan = MovrikPlan(p);
@@ -44,5 +44,5 @@ void tscene_movrik::Render(int32_t t)
     DrawFadeQuad(plan.Fade->Colour, plan.Fade->Blend);
     glColor4f(1, 1, 1, 1);
   }
-  EndSceneFrame(plan);
+  EndSceneFrame(plan, pacing);
 }

@@ -16,7 +16,7 @@ void tscene_outro::Prepare()
   LoadCameraPath(OutroPath, "data\\scene_outro.camera");
 }
 
-void tscene_outro::Render(int32_t t)
+void tscene_outro::Render(int32_t t, TFramePacing pacing)
 {
   const float p = Progress(t);
   const TOutroPlan plan = OutroPlan(p);
@@ -32,5 +32,5 @@ void tscene_outro::Render(int32_t t)
   DrawFadeQuad(plan.Fade.Colour, plan.Fade.Blend);
   // The flash covered the bars too; black them again.
   DrawLetterboxBars();
-  EndSceneFrame(plan);
+  EndSceneFrame(plan, pacing);
 }

@@ -36,14 +36,14 @@ void DrawCaption(const TCaption& caption);
 // The trail factor of every scene: how much of the old picture the trail keeps.
 constexpr float SceneTrailFactor = 0.3f;
 
-// The end of every scene's frame, after DrawLetterboxBars: FadeLevel takes the
-// plan's, FinishFrame runs the post-processing chain with SceneTrailFactor and
-// that blur mix, then the plan's captions are drawn over the finished frame.
+// The end of every scene's frame, after DrawLetterboxBars: FinishFrame runs
+// the post-processing chain with SceneTrailFactor, the plan's FadeLevel as the
+// blur mix and the frame's pacing, then the plan's captions are drawn over the
+// finished frame.
 template <class TPlan>
-void EndSceneFrame(const TPlan& plan)
+void EndSceneFrame(const TPlan& plan, TFramePacing pacing)
 {
-  FadeLevel = plan.FadeLevel;
-  FinishFrame(SceneTrailFactor, FadeLevel);
+  FinishFrame(SceneTrailFactor, plan.FadeLevel, pacing);
   for (const TCaption& caption : plan.Captions)
     DrawCaption(caption);
 }

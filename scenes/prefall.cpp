@@ -16,7 +16,7 @@ void tscene_prefall::Prepare()
     LoadCameraPath(PrefallPaths[i], "data\\scene_prefall" + std::to_string(i) + ".camera");
 }
 
-void tscene_prefall::Render(int32_t t)
+void tscene_prefall::Render(int32_t t, TFramePacing pacing)
 {
   const float p = Progress(t);
   const TPrefallPlan plan = PrefallPlan(p);
@@ -34,5 +34,5 @@ void tscene_prefall::Render(int32_t t)
   DrawSmokeColumns(p, 2);
   DrawFadeQuad(plan.Fade.Colour, plan.Fade.Blend);
   DrawLetterboxBars();
-  EndSceneFrame(plan);
+  EndSceneFrame(plan, pacing);
 }

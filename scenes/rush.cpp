@@ -20,7 +20,7 @@ void tscene_rush::Prepare()
   LoadCameraPath(RushPath, "data\\scene_rush.camera");
 }
 
-void tscene_rush::Render(int32_t t)
+void tscene_rush::Render(int32_t t, TFramePacing pacing)
 {
   const float p = Progress(t);
   const TRushPlan plan = RushPlan(p);
@@ -45,5 +45,5 @@ void tscene_rush::Render(int32_t t)
   DrawSmokeColumns(p, 2);
   DrawFadeQuad(plan.Fade.Colour, plan.Fade.Blend);
   DrawLetterboxBars();
-  EndSceneFrame(plan);
+  EndSceneFrame(plan, pacing);
 }

@@ -13,7 +13,7 @@ void tscene_water::Prepare()
   LoadCameraPath(WaterPath, "data\\scene_water.camera");
 }
 
-void tscene_water::Render(int32_t t)
+void tscene_water::Render(int32_t t, TFramePacing pacing)
 {
   const float p = Progress(t);
   const TWaterPlan plan = WaterPlan(p);
@@ -32,5 +32,5 @@ void tscene_water::Render(int32_t t)
   DrawSmokeColumns(p, 2);
   DrawFadeQuad(plan.Fade.Colour, plan.Fade.Blend);
   DrawLetterboxBars();
-  EndSceneFrame(plan);
+  EndSceneFrame(plan, pacing);
 }

@@ -36,7 +36,7 @@ void tscene_wobbler::Prepare()
     LoadCameraPath(WobblerPaths[i], "data\\scene_wobbler" + std::to_string(i) + ".camera");
 }
 
-void tscene_wobbler::Render(int32_t t)
+void tscene_wobbler::Render(int32_t t, TFramePacing pacing)
 {
   const float p = Progress(t);
   const TWobblerPlan plan = WobblerPlan(p);
@@ -53,5 +53,5 @@ void tscene_wobbler::Render(int32_t t)
   DrawGroundHaze(HazeLight);
   glPopMatrix();
   DrawLetterboxBars();
-  EndSceneFrame(plan);
+  EndSceneFrame(plan, pacing);
 }

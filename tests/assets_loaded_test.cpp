@@ -75,7 +75,7 @@ TEST(LoadedAssets, ModelsAndDisplayListsAreInPlace)
     EXPECT_EQ(terrain.VertexCount, 65536);
 }
 
-TEST(LoadedAssets, WaterBlendsTheFourFieldsIntoTheFifth)
+TEST(LoadedAssets, WaterSurfaceBlendsTheFourFields)
 {
   std::string error;
   if (!UseStartedDemo(error))
@@ -86,17 +86,20 @@ TEST(LoadedAssets, WaterBlendsTheFourFieldsIntoTheFifth)
     double q;
     int field;
   } cases[] = {{3.999, 0}, {1.0, 1}, {0.0, 0}};
+  TGeoxData surface;
   for (const auto& c : cases) {
-    DrawWater(c.q);
+    BlendWaterSurface(c.q, surface);
+    ASSERT_EQ(surface.Vertices.size(), Terrains[c.field].Vertices.size());
+    EXPECT_EQ(surface.Faces.size(), Terrains[c.field].Faces.size());
     for (int v : {0, 1000, 65535}) {
-      EXPECT_EQ(Terrains[4].Vertices[v].y, Terrains[c.field].Vertices[v].y) << c.q << " " << v;
-      EXPECT_EQ(Terrains[4].Vertices[v].ny, Terrains[c.field].Vertices[v].ny) << c.q << " " << v;
+      EXPECT_EQ(surface.Vertices[v].y, Terrains[c.field].Vertices[v].y) << c.q << " " << v;
+      EXPECT_EQ(surface.Vertices[v].ny, Terrains[c.field].Vertices[v].ny) << c.q << " " << v;
     }
   }
   // Halfway through a quarter the surface lies between its two fields.
-  DrawWater(0.5);
+  BlendWaterSurface(0.5, surface);
   const double w = 1 - 128 / 255.0;
   const float expected = static_cast<float>(w * Terrains[0].Vertices[1000].y +
                                             (1 - w) * Terrains[1].Vertices[1000].y);
-  EXPECT_FLOAT_EQ(Terrains[4].Vertices[1000].y, expected);
+  EXPECT_FLOAT_EQ(surface.Vertices[1000].y, expected);
 }

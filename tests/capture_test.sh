@@ -33,8 +33,12 @@ header=$(od -An -tx1 -j16 -N10 "$OUT/frames/000000.png" | tr -d ' \n')
 grep -q "start-up took" "$OUT/log" || fail "no start-up time reported"
 
 if command -v ffmpeg > /dev/null; then
+  # It replaces an older video, which lends it its mode.
+  echo "an older video" > "$OUT/clip.mp4"
+  chmod 0640 "$OUT/clip.mp4"
   "$CAPTURE" --data "$CONTENT" --from 100000 --to 101960 --step 40 --video "$OUT/clip.mp4" 2> "$OUT/log" \
     || { cat "$OUT/log"; fail "video"; }
+  [ "$(stat -c %a "$OUT/clip.mp4")" = 640 ] || fail "the video took mode $(stat -c %a "$OUT/clip.mp4"), not the older one's 640"
   streams=$(ffprobe -v error -show_entries stream=codec_type -of csv=p=0 "$OUT/clip.mp4" | sort | tr '\n' ' ')
   [ "$streams" = "audio video " ] || fail "video streams: $streams"
   duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$OUT/clip.mp4")

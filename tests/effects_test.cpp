@@ -117,7 +117,7 @@ TEST_F(EffectsPixelTest, TrailAlphaFollowsTheFrameLength)
     float alpha;
   } cases[] = {{20, 0.7f}, {80, -0.2f}, {40, 0.4f}};
   for (const auto& c : cases)
-    EXPECT_NEAR(TrailAlpha(0.3f, c.elapsed, 20), c.alpha, 1e-6) << c.elapsed;
+    EXPECT_NEAR(TrailAlpha(0.3f, {c.elapsed, 20}), c.alpha, 1e-6) << c.elapsed;
 
   // Last frame red, this frame blue: alpha 0.7 mixes, a negative alpha
   // leaves the new picture, alpha 1 shows the old one except the last row
@@ -179,9 +179,7 @@ TEST_F(EffectsPixelTest, FinishFrameWithSharpMixAddsTheGlowOfTheBlur)
   // A uniform picture blurs to itself; mix alpha 1 keeps it and the glow adds
   // the blur once more. An 80 ms frame leaves no trail of older pictures.
   Fill(0.25f, 0.25f, 0.25f);
-  FrameElapsed = 80;
-  FrameStep = 20;
-  FinishFrame(0.3f, 1.0f);
+  FinishFrame(0.3f, 1.0f, {80, 20});
   const std::vector<uint8_t> frame = ReadFrame();
   EXPECT_NEAR(PixelAt(frame, 320, 240).r, 2 * 64, 2);
   EXPECT_EQ(ScreenCopyIndex, 2);

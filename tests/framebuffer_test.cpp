@@ -103,7 +103,7 @@ TEST(FrameBuffer, PlaceholderSceneClearsToItsProgress)
     int grey;
   } cases[] = {{1000, 0}, {1500, 128}, {1999, 255}};
   for (const auto& c : cases) {
-    city.Render(c.t);
+    city.Render(c.t, FirstFramePacing);
     EXPECT_NEAR(PixelAt(ReadFrame(), 320, 240).g, c.grey, 1) << c.t;
   }
 }

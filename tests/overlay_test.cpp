@@ -154,8 +154,7 @@ TEST(OverlayDrawing, ReachesTheWindowButNeverTheFrame)
       TRun result;
       RandomSeed = 1;
       ScreenCopyIndex = 1;
-      FrameElapsed = FirstFrameElapsed;
-      FrameStep = FirstFrameStep;
+      StartFramesAfresh();
       RenderHeadlessFrame(t, FramePace);
       result.Frames.push_back(ReadFrame());
       BlitFrameToWindow(FrameWidth, FrameHeight);

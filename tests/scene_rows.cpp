@@ -248,8 +248,7 @@ std::vector<uint8_t> RenderAfresh(int32_t t, uint32_t font)
   ClearRenderTarget(ScreenCopyB, ScreenCopyWidth(), ScreenCopyHeight());
   ClearRenderTarget(GlowTexture, GlowCornerPixels(), GlowCornerPixels());
   ClearRenderTarget(BlurTexture, BlurCornerPixels(), BlurCornerPixels());
-  FrameStep = 20;
-  FrameElapsed = 10 * FrameStep;
+  EndFrame(10 * FramePace);
   const uint32_t seed = RandomSeed;
   RenderHeadlessFrame(t, FramePace);
   RandomSeed = seed;

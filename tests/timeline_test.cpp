@@ -45,7 +45,7 @@ std::vector<bool> RenderedScissored;  // whether each Render drew under the scis
 
 // What a frame found when it began to draw, and what it changed.
 struct TRenderedValues {
-  int32_t FrameElapsed, FrameStep;
+  TFramePacing Pacing;
   uint32_t RandomSeed;
 };
 std::vector<TRenderedValues> RenderedValues;
@@ -53,12 +53,12 @@ std::vector<TRenderedValues> RenderedValues;
 class TRecordingScene : public mve_genericscene {
 public:
   explicit TRecordingScene(int slot) : Slot(slot) {}
-  void Render(int32_t t) override
+  void Render(int32_t t, TFramePacing pacing) override
   {
     RenderedSlots.push_back(Slot);
     RenderedTimes.push_back(t);
     RenderedScissored.push_back(glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE);
-    RenderedValues.push_back({FrameElapsed, FrameStep, RandomSeed});
+    RenderedValues.push_back({pacing, RandomSeed});
     NextRandom(10);  // as a beat shake would
     std::fprintf(stderr, "RENDERED %d\n", Slot);
   }
@@ -83,8 +83,7 @@ protected:
     RenderedTimes.clear();
     RenderedScissored.clear();
     RenderedValues.clear();
-    FrameElapsed = 999;
-    FrameStep = 30;
+    StartFramesAfresh();
   }
   void TearDown() override { BuildSceneTable(); }
 };
@@ -162,8 +161,8 @@ TEST_F(DrawFrameTest, RendersOnlyTheActiveSlotAndPaces)
     DrawFrame(clock);
     EXPECT_EQ(RenderedSlots, std::vector<int>{c.slot});
     EXPECT_EQ(MusicTime, *c.script.begin());
-    EXPECT_EQ(FrameElapsed, c.elapsed);
-    EXPECT_EQ(FrameStep, 20);
+    EXPECT_EQ(NextFramePacing().ElapsedMs, c.elapsed);
+    EXPECT_EQ(NextFramePacing().PaceMs, 20);
     EXPECT_EQ(clock.Polls, c.polls);
   }
 }
@@ -204,12 +203,12 @@ TEST_F(DrawFrameTest, PausedFramesRedrawTheHeldTimeFromTheSameValues)
   ASSERT_EQ(RenderedValues.size(), 5u);
   for (int frame = 1; frame <= 3; ++frame) {
     SCOPED_TRACE(frame);
-    EXPECT_EQ(RenderedValues[frame].FrameElapsed, 20);
-    EXPECT_EQ(RenderedValues[frame].FrameStep, 20);
+    EXPECT_EQ(RenderedValues[frame].Pacing.ElapsedMs, 20);
+    EXPECT_EQ(RenderedValues[frame].Pacing.PaceMs, 20);
     EXPECT_EQ(RenderedValues[frame].RandomSeed, 77u);
   }
   // Playing on, the frame follows the last paused one as any frame would.
-  EXPECT_EQ(RenderedValues[4].FrameElapsed, FramePace);
+  EXPECT_EQ(RenderedValues[4].Pacing.ElapsedMs, FramePace);
   EXPECT_NE(RenderedValues[4].RandomSeed, 77u);
 }
 
@@ -242,8 +241,8 @@ TEST_F(DrawFrameTest, SeekingClampsAndGivesTheNextFrameFirstFrameValues)
       DrawFrame(clock);  // ...which the seek dropped: these are held now
     ASSERT_FALSE(RenderedValues.empty());
     for (const TRenderedValues& values : RenderedValues) {
-      EXPECT_EQ(values.FrameElapsed, FirstFrameElapsed);
-      EXPECT_EQ(values.FrameStep, FirstFrameStep);
+      EXPECT_EQ(values.Pacing.ElapsedMs, FirstFramePacing.ElapsedMs);
+      EXPECT_EQ(values.Pacing.PaceMs, FirstFramePacing.PaceMs);
     }
     EXPECT_EQ(RenderedTimes.front(), c.drawnAt);
     EXPECT_EQ(RenderedTimes.back(), c.drawnAt);
@@ -310,7 +309,7 @@ TEST_F(DrawFrameTest, WarmUpDrawsEveryTimedSceneAtItsTimes)
 }
 
 // After a real frame has left its marks (the frame, a screen copy, the random
-// generator, the frame-wide values), the warm-up draws every scene and must
+// generator, the pacing, the camera), the warm-up draws every scene and must
 // leave all of it as it found it, with the render targets black as start-up
 // leaves them.
 TEST(WarmUpScenesTest, LeavesNoTrace)
@@ -335,8 +334,7 @@ TEST(WarmUpScenesTest, LeavesNoTrace)
   const uint32_t seed = RandomSeed;
   const int32_t copyIndex = ScreenCopyIndex;
   const TCamera camera = Camera;
-  const float fade = FadeLevel;
-  const int32_t elapsed = FrameElapsed;
+  const TFramePacing pacing = NextFramePacing();
   GLfloat projection[16];
   glGetFloatv(GL_PROJECTION_MATRIX, projection);
 
@@ -346,8 +344,8 @@ TEST(WarmUpScenesTest, LeavesNoTrace)
   EXPECT_EQ(RandomSeed, seed);
   EXPECT_EQ(ScreenCopyIndex, copyIndex);
   EXPECT_EQ(std::memcmp(&Camera, &camera, sizeof camera), 0);
-  EXPECT_EQ(FadeLevel, fade);
-  EXPECT_EQ(FrameElapsed, elapsed);
+  EXPECT_EQ(NextFramePacing().ElapsedMs, pacing.ElapsedMs);
+  EXPECT_EQ(NextFramePacing().PaceMs, pacing.PaceMs);
   GLfloat after[16];
   glGetFloatv(GL_PROJECTION_MATRIX, after);
   EXPECT_EQ(std::memcmp(after, projection, sizeof after), 0);

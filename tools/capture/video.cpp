@@ -201,9 +201,8 @@ bool TVideoEncoder::Start(const TVideoSettings& settings, std::string& error)
       return false;
     }
     Temporary = output;
-    if (exists)
-      (void)::fchmod(fd, old.st_mode & 07777);
     ::close(fd);
+    OldMode = exists ? static_cast<int>(old.st_mode & 07777) : -1;
   }
 
   posix_spawn_file_actions_t actions;
@@ -271,6 +270,10 @@ bool TVideoEncoder::Finish(std::string& error)
   const pid_t waited = WaitFor(Child, status);
   Child = -1;
   if (waited > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+    // The older video's mode is given to the new one only now: ffmpeg had
+    // to be able to write it.
+    if (!Temporary.empty() && OldMode >= 0)
+      (void)::chmod(Temporary.c_str(), static_cast<mode_t>(OldMode));
     if (Temporary.empty() || ::rename(Temporary.c_str(), Target.c_str()) == 0) {
       Temporary.clear();
       return true;

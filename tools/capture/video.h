@@ -60,14 +60,14 @@ public:
   // for it and removes its temporary: the video is then as it was before.
   ~TVideoEncoder();
 
-  // Makes the temporary (with an older video's mode) and starts ffmpeg on
-  // it; false with the reason, and nothing left behind, when it cannot.
+  // Makes the temporary and starts ffmpeg on it; false with the reason, and
+  // nothing left behind, when it cannot.
   bool Start(const TVideoSettings& settings, std::string& error);
   // One frame of Width x Height RGB, top row first. False when
   // ffmpeg no longer takes frames; Finish then tells why.
   bool Write(const std::vector<uint8_t>& rgb);
   // Ends the input, waits for ffmpeg to close the file and renames the
-  // temporary over the video. False with ffmpeg's own last lines of error
+  // temporary over the video, with the older video's permission bits. False with ffmpeg's own last lines of error
   // output when it failed, the temporary then removed; false too when the
   // encoder was never started, with no process waited for.
   bool Finish(std::string& error);
@@ -77,6 +77,7 @@ private:
   std::string Path;       // the video as named, for messages
   std::string Target;     // the file the video becomes, links followed
   std::string Temporary;  // ffmpeg's output while it is ours to remove; "" for none
+  int OldMode = -1;       // the permission bits of the video it replaces; -1 for none
   pid_t Child = -1;
   int Input = -1;    // the write end of ffmpeg's standard input
   int Errors = -1;   // ffmpeg's standard error, kept in memory
