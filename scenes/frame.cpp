@@ -166,11 +166,11 @@ void DrawCityWallOverlay()
 
 namespace {
 
-// The streak quads of the last (p, k): the rings and rotated fields draw the
+// The streak quads of the last (p, flights): the rings and rotated fields draw the
 // same streaks several times a frame, so the positions are worked out once.
 struct TStreakQuads {
   float P = -1;
-  double K = 0;
+  double Flights = 0;
   bool Valid = false;
   std::vector<GLfloat> Positions;  // three corners of x, y, z per streak
 };
@@ -188,15 +188,15 @@ std::vector<GLfloat> SmokeCorners;  // x, y, z, s, t, r, g, b, a per corner
 std::vector<uint32_t> WaterCorners;
 TGeoxData WaterSurface;  // DrawWater's, blended anew every frame
 
-void BuildStreakQuads(float p, double k)
+void BuildStreakQuads(float p, double flights)
 {
-  if (StreakQuads.Valid && StreakQuads.P == p && StreakQuads.K == k)
+  if (StreakQuads.Valid && StreakQuads.P == p && StreakQuads.Flights == flights)
     return;
   StreakQuads.Positions.resize(StreakCount * 3 * 3);
   GLfloat* out = StreakQuads.Positions.data();
   for (int i = 0; i < StreakCount; ++i) {
     const TStreak& s = Streaks[i];
-    const double f = Frac4(i / 5000.0 + k * p);
+    const double f = Frac4(i / 5000.0 + flights * p);
     const double x = f * s.x0 + (1 - f) * s.x1;
     const double z = f * s.z0 + (1 - f) * s.z1;
     const double y = 35 * std::sin(Pi * f);
@@ -213,7 +213,7 @@ void BuildStreakQuads(float p, double k)
         *out++ = v;
   }
   StreakQuads.P = p;
-  StreakQuads.K = k;
+  StreakQuads.Flights = flights;
   StreakQuads.Valid = true;
 }
 
@@ -268,7 +268,7 @@ void DrawStreaks(float p, double k, TColour head, TColour tail)
   MarkFrameStep(TFrameStep::Streaks);
   glDisable(GL_TEXTURE_2D);
   glColor4f(1, 1, 1, 1);
-  BuildStreakQuads(p, k);
+  BuildStreakQuads(p, flights);
   BuildStreakColours(head, tail);
   glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
   glEnableClientState(GL_VERTEX_ARRAY);

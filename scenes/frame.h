@@ -72,8 +72,8 @@ void BeginSceneFrame();
 void DrawCityChrome();
 void DrawCityTextured();
 void DrawCityWallOverlay();
-// Streaks fly their arch k times over the scene.
-void DrawStreaks(float p, double k, TColour head, TColour tail);
+// Streaks fly their arch `flights` times over the scene.
+void DrawStreaks(float p, double flights, TColour head, TColour tail);
 void DrawSmokeColumn(float p, float x, float y, float z, double rate);
 void DrawSmokeColumns(float p, double rate);
 void DrawSun();
