@@ -263,7 +263,7 @@ void CurrentClipMatrix(double clip[16])
 // with the last two corners equal the second one is empty, so each streak goes
 // out as the one triangle head, head, tail: the same pixels as the quads, for
 // three quarters of the vertices. Drawn from arrays.
-void DrawStreaks(float p, double k, TColour head, TColour tail)
+void DrawStreaks(float p, double flights, TColour head, TColour tail)
 {
   MarkFrameStep(TFrameStep::Streaks);
   glDisable(GL_TEXTURE_2D);
