@@ -43,9 +43,6 @@ void PutScene(int slot)
   PutScene<TScene>(slot, SceneIntervals[slot].StartTime, SceneIntervals[slot].EndTime);
 }
 
-// The table is built before main runs, like the rest of the module state.
-const bool SceneTableBuilt = (BuildSceneTable(), true);
-
 // Everything outside GL that drawing a frame changes and a later frame reads.
 struct TFrameValues {
   int32_t MusicTime;
@@ -207,6 +204,8 @@ void SetupViewport(int width, int height)
 
 void InitDemo(TMusicClock& clock, const std::function<void()>& present, int32_t startTime)
 {
+  BuildSceneTable();
+
   glEnable(GL_TEXTURE_2D);
   glShadeModel(GL_SMOOTH);
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
@@ -274,6 +273,38 @@ bool ResizeFrame(int width, int height, std::string& error)
   return true;
 }
 
+namespace {
+
+// A poll of the clock, not a sleep: returns as soon as FramePace ms of music
+// have passed since t, with the music that passed.
+int32_t WaitForFramePace(TMusicClock& clock, int32_t t)
+{
+  for (;;) {
+    const int64_t elapsed = static_cast<int64_t>(clock.Position()) - t;
+    if (elapsed >= FramePace)
+      return static_cast<int32_t>(elapsed);
+    std::this_thread::yield();
+  }
+}
+
+// The frame at t while the clock stands: drawn from the values the first
+// paused frame at t began with, then FramePace ms of wall-clock time.
+void DrawPausedFrame(int32_t t)
+{
+  const auto begun = std::chrono::steady_clock::now();
+  if (PausedValuesHeld && PausedValues.MusicTime == t) {
+    RestoreFrameValues(PausedValues);
+  } else {
+    PausedValues = SaveFrameValues();
+    PausedValuesHeld = true;
+  }
+  RenderFrame(t);
+  std::this_thread::sleep_until(begun + std::chrono::milliseconds(FramePace));
+  EndFrame(FramePace);
+}
+
+}  // namespace
+
 void RenderFrame(int32_t t)
 {
   MusicTime = t;
@@ -304,34 +335,13 @@ bool DrawFrame(TMusicClock& clock)
   MusicTime = t;
   if (t > LastFrameTime)
     return false;
-
   if (clock.Paused()) {
-    const auto begun = std::chrono::steady_clock::now();
-    if (PausedValuesHeld && PausedValues.MusicTime == t) {
-      RestoreFrameValues(PausedValues);
-    } else {
-      PausedValues = SaveFrameValues();
-      PausedValuesHeld = true;
-    }
-    RenderFrame(t);
-    std::this_thread::sleep_until(begun + std::chrono::milliseconds(FramePace));
-    EndFrame(FramePace);
+    DrawPausedFrame(t);
     return true;
   }
   PausedValuesHeld = false;
-
   RenderFrame(t);
-
-  // A poll of the clock, not a sleep: the frame ends as soon as FramePace ms
-  // of music have passed since it began.
-  int64_t elapsed;
-  for (;;) {
-    elapsed = static_cast<int64_t>(clock.Position()) - t;
-    if (elapsed >= FramePace)
-      break;
-    std::this_thread::yield();
-  }
-  EndFrame(static_cast<int32_t>(elapsed));
+  EndFrame(WaitForFramePace(clock, t));
   return true;
 }
 

@@ -32,15 +32,16 @@ extern int32_t MusicTime;
 // The music a frame is paced to, in ms.
 constexpr int32_t FramePace = 20;
 
-// Fills SceneTable. Runs once before the program starts.
+// Fills SceneTable afresh, with new scene objects. InitDemo starts the
+// timeline with it; until then the table is empty.
 void BuildSceneTable();
 
 // The frame's GL viewport and a default 45-degree projection; scenes replace
 // the projection through their cameras.
 void SetupViewport(int width, int height);
 
-// One-time start-up once the GL context is current: GL defaults, render
-// targets, font, the "PRERENDERING..." screen (shown with present), assets,
+// One-time start-up once the GL context is current: the scene table
+// (BuildSceneTable), GL defaults, render targets, font, the "PRERENDERING..." screen (shown with present), assets,
 // every scene's Prepare, WarmUpScenes, then the music is started at
 // startTime ms.
 void InitDemo(TMusicClock& clock, const std::function<void()>& present, int32_t startTime);

@@ -74,22 +74,6 @@ void FollowWindowSize()
                  error.c_str());
 }
 
-void PresentFrame()
-{
-  int width = 0;
-  int height = 0;
-  SDL_GL_GetDrawableSize(WindowHandle, &width, &height);
-  BlitFrameToWindow(width, height);
-  if (OverlayShown) {
-    std::vector<std::string> notes = {FrameDescription()};
-    notes.insert(notes.end(), Report.begin(), Report.end());
-    const TOverlayInfo info = {MusicTime,   MusicClock.Paused(), FrameRate.FrameMs(),
-                               FrameRate.FramesPerSecond(), Camera.Eye, notes};
-    DrawOverlay(OverlayLines(info), width, height);
-  }
-  SDL_GL_SwapWindow(WindowHandle);
-}
-
 // A path that fails to load keeps its old keys; the demo plays on.
 void ReloadPaths()
 {
@@ -237,8 +221,29 @@ void HandleEvent(const SDL_Event& event, bool& quit)
 
 }  // namespace
 
+TMusicClock& DemoMusicClock()
+{
+  return MusicClock;
+}
+
+void PresentFrame()
+{
+  int width = 0;
+  int height = 0;
+  SDL_GL_GetDrawableSize(WindowHandle, &width, &height);
+  BlitFrameToWindow(width, height);
+  if (OverlayShown) {
+    std::vector<std::string> notes = {FrameDescription()};
+    notes.insert(notes.end(), Report.begin(), Report.end());
+    const TOverlayInfo info = {MusicTime,   MusicClock.Paused(), FrameRate.FrameMs(),
+                               FrameRate.FramesPerSecond(), Camera.Eye, notes};
+    DrawOverlay(OverlayLines(info), width, height);
+  }
+  SDL_GL_SwapWindow(WindowHandle);
+}
+
 bool CreateDemoWindow(const std::string& title, int width, int height, int bits, bool fullScreen,
-                      bool resizable, bool desktop, int samples, int32_t startTime)
+                      bool resizable, bool desktop, int samples)
 {
   FullScreen = fullScreen && !desktop;
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
@@ -354,7 +359,6 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
                  error.c_str());
   std::fprintf(stderr, "mvrk_dms: %s\n", FrameDescription().c_str());
   SetupViewport(FrameWidth, FrameHeight);
-  InitDemo(MusicClock, PresentFrame, startTime);
   return true;
 }
 
@@ -381,14 +385,8 @@ void DestroyDemoWindow()
   }
 }
 
-bool RunDemo(const TDemoOptions& options)
+void RunMessageLoop()
 {
-  FullScreen = !options.Windowed && !options.Desktop;
-  const int width = options.Width ? options.Width : 640;
-  const int height = options.Height ? options.Height : 480;
-  if (!CreateDemoWindow("mvrk_dms", width, height, 32, FullScreen, options.Windowed,
-                        options.Desktop, options.Samples, options.From))
-    return false;
   bool quit = false;
   while (!quit) {
     SDL_Event event;
@@ -408,6 +406,4 @@ bool RunDemo(const TDemoOptions& options)
     if (FreeCameraStep(Camera, cursor))
       quit = true;
   }
-  DestroyDemoWindow();
-  return true;
 }

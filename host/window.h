@@ -1,28 +1,43 @@
-// The demo's window and GL context, on SDL2: the message loop with the free
-// camera and the demo maker's keys (pause, seeking, overlay, reloading the
-// camera paths), and window creation and teardown with their user-facing
-// messages.
+// The demo's window and GL context, on SDL2: window creation and teardown
+// with their user-facing messages, the presenting of the frame into the
+// window, and the message loop with the free camera and the demo maker's
+// keys (pause, seeking, overlay, reloading the camera paths).
+//
+// The window knows nothing of the demo's start-up: the program's main makes
+// the window, starts the demo in it (InitDemo, with DemoMusicClock and
+// PresentFrame), runs the loop and destroys the window, in that order.
 #pragma once
 
-#include "host/options.h"
-
-#include <cstdint>
 #include <string>
 
-// Creates the window (full screen unless options ask for a window), runs the
-// loop until the user quits (Escape, even a tap shorter than a frame, or the
-// close box), destroys the window. Returns false when the window could not be
-// created. At the end of the music the process ends here with status 0 and
-// without the teardown; a lost X display ends it with status 1
-// (host/lostdisplay.h).
-bool RunDemo(const TDemoOptions& options);
+class TMusicClock;
 
 // The 640 x 480 full-screen mode (fullScreen), a desktop-sized full-screen
 // window without a mode change (desktop) or a window of width x height
-// (resizable); outside the full-screen mode the frame is drawn natively at the
-// largest 4:3 size that fits and follows the window's size. samples: the
-// frame's multisampling, 1 for none. The music and the scenes start at
-// startTime ms.
+// (resizable), with its GL context current and the frame's viewport set
+// (SetupViewport); outside the full-screen mode the frame is drawn natively
+// at the largest 4:3 size that fits (FrameToFit) and follows the window's
+// size. samples: the frame's multisampling, 1 for none. Returns false, with
+// the failure shown to the user and whatever was made undone, when the
+// window or its context could not be had.
 bool CreateDemoWindow(const std::string& title, int width, int height, int bits, bool fullScreen,
-                      bool resizable, bool desktop, int samples, int32_t startTime);
+                      bool resizable, bool desktop, int samples);
+
+// The soundtrack's clock, which paces the window's frames and which the
+// developer keys pause and seek.
+TMusicClock& DemoMusicClock();
+
+// Shows the frame in the window, scaled or cropped to it, with the overlay
+// over it when it is on, and swaps the buffers.
+void PresentFrame();
+
+// Takes the window's messages and, whenever none is waiting, draws a frame
+// (DrawFrame), presents it and runs the free-camera step, until the user
+// quits (Escape, even a tap shorter than a frame, or the close box). At the
+// end of the music the process ends here with status 0 and without the
+// teardown; a lost X display ends it with status 1 (host/lostdisplay.h).
+void RunMessageLoop();
+
+// Undoes whatever of the window and its context exists; a full-screen mode
+// goes back to the desktop's.
 void DestroyDemoWindow();

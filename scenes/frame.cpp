@@ -522,6 +522,12 @@ void FinishFrame(float t, float a, TFramePacing pacing)
   FlipScreenCopies();
 }
 
+void DrawCaption(const TCaption& caption)
+{
+  DrawText(caption.Text, FontTexture, caption.X, caption.Y, caption.GlyphWidth, caption.GlyphHeight,
+           caption.Advance, caption.Colour.r, caption.Colour.g, caption.Colour.b, caption.Colour.a);
+}
+
 TVector3 RandomJolt(TVector3 amplitude)
 {
   const int r1 = NextRandom(10000);

@@ -2,8 +2,8 @@
 // often in this order: SceneCamera, DrawSky, BeginSceneFrame, DrawCityChrome,
 // DrawCityTextured, (the scene's own models), DrawCityWallOverlay,
 // DrawStreaks, DrawSmokeColumns, DrawSun, DrawGroundHaze, DrawWater,
-// DrawFadeQuad, DrawLetterboxBars, then EndSceneFrame (scenes/passes.h:
-// FinishFrame and the captions). The scenes vary it where their pictures
+// DrawFadeQuad, DrawLetterboxBars, then EndSceneFrame (FinishFrame and the
+// captions). The scenes vary it where their pictures
 // need: most of those with smoke draw it after the haze (and the water), the
 // outro draws its fade over the bars, and each Render lists its own order.
 //
@@ -21,7 +21,10 @@
 //   off, texturing on, colour white, overlay projection loaded.
 // Frac4, BeatStep, WaterBlend, BlendWaterSurface, TrailAlpha and RandomJolt
 // are plain arithmetic (RandomJolt draws from NextRandom), SceneCamera only
-// samples the path into Camera; the other steps issue GL calls. Nothing here
+// samples the path into Camera; the other steps issue GL calls, through the
+// engine only: a frame goes from the scene's Render down through these steps
+// (and the passes of scenes/passes.h) to the engine, and nothing here calls
+// back up into a scene. Nothing here
 // keeps a value from one frame to the next for the scenes: the frame's
 // pacing comes in as an argument (the timeline keeps it), the trail factor
 // and the blur mix are FinishFrame's arguments. The water's culling is in
@@ -35,6 +38,7 @@
 #include "scenes/scene.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct TColour {
@@ -65,6 +69,17 @@ float TrailAlpha(float t, TFramePacing pacing);
 
 enum class TFadeBlend { Alpha, Additive };
 
+// One line of text as DrawCaption draws it with the font: glyph k's box
+// starts at X - length * Advance / 2 + k * Advance, every box GlyphWidth x
+// GlyphHeight with its bottom at Y.
+struct TCaption {
+  std::string Text;
+  float X, Y;  // line centre, glyph bottoms
+  float GlyphWidth, GlyphHeight;
+  float Advance;
+  TColour Colour;  // the letters' colour; a is their opacity
+};
+
 void SceneCamera(const TCameraPath& path, float fraction);
 // Fills only the letterbox band; the scene's bars cover the rest.
 void DrawSky();
@@ -92,6 +107,24 @@ void DrawLetterboxBars();
 // copies, the blur and the glow, the blur mixed in with alpha a (0 blurred, 1
 // sharp).
 void FinishFrame(float t, float a, TFramePacing pacing);
+// One caption line with FontTexture, blended over the frame, as DrawText
+// draws it and leaves the state.
+void DrawCaption(const TCaption& caption);
+
+// The trail factor of every scene: how much of the old picture the trail keeps.
+constexpr float SceneTrailFactor = 0.3f;
+
+// The last step of every scene's frame, after DrawLetterboxBars: FinishFrame
+// with SceneTrailFactor, the plan's FadeLevel as the blur mix and the frame's
+// pacing, then the plan's Captions drawn over the finished frame.
+template <class TPlan>
+void EndSceneFrame(const TPlan& plan, TFramePacing pacing)
+{
+  FinishFrame(SceneTrailFactor, plan.FadeLevel, pacing);
+  for (const TCaption& caption : plan.Captions)
+    DrawCaption(caption);
+}
+
 // A random offset of up to half the amplitude either way on each axis:
 // draws r1, r2, r3 = NextRandom(10000) in that order and returns
 // (x (r3 / 10000 - 0.5), y (r2 / 10000 - 0.5), z (r1 / 10000 - 0.5)) of the

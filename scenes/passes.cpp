@@ -2,7 +2,6 @@
 
 #include "engine/assets.h"
 #include "engine/effects.h"
-#include "engine/text.h"
 #include "engine/textures.h"
 #include "scenes/steptimes.h"
 
@@ -57,10 +56,4 @@ void PlaceHumanModels(float z)
   glRotatef(180, 0, 1, 0);
   glTranslatef(-50, 239.8f, z);
   glScalef(s, s, s);
-}
-
-void DrawCaption(const TCaption& caption)
-{
-  DrawText(caption.Text, FontTexture, caption.X, caption.Y, caption.GlyphWidth, caption.GlyphHeight,
-           caption.Advance, caption.Colour.r, caption.Colour.g, caption.Colour.b, caption.Colour.a);
 }

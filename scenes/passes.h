@@ -1,13 +1,12 @@
-// Drawing passes that several scenes put between the common frame steps of
-// scenes/frame.h: the Wobbla and arounder models, lit textured models, the
-// placing of the human models, and the captions drawn last, over the finished
-// frame, and the end of every scene's frame. They sit apart from scenes/plans.h so that the plans stay plain
-// arithmetic with no GL, and apart from scenes/frame.h, whose steps every
-// scene runs. Every function here issues GL calls.
+// Drawing passes that some scenes put between the common frame steps of
+// scenes/frame.h: the Wobbla and arounder models, lit textured models and the
+// placing of the human models. They sit apart from scenes/plans.h so that the
+// plans stay plain arithmetic with no GL, and apart from scenes/frame.h, whose
+// steps every scene runs; like those steps they call only the engine below
+// them. Every function here issues GL calls.
 #pragma once
 
 #include "engine/geox.h"
-#include "scenes/plans.h"
 
 // WobblaModels from their display lists, lit and sphere-mapped with the
 // "WOBBLAENV" texture, the last model with "WOBBLAENVRED" instead. Turns
@@ -28,22 +27,3 @@ void DrawModelLit(const TGeoxScene& scene, int i);
 // (-50, 239.8, z) and 1/70 of their modelled size. Multiplies the modelview
 // matrix; the caller pushes and pops it.
 void PlaceHumanModels(float z);
-
-// One caption line with FontTexture, blended over the frame, as DrawText
-// draws it and leaves the state.
-void DrawCaption(const TCaption& caption);
-
-// The trail factor of every scene: how much of the old picture the trail keeps.
-constexpr float SceneTrailFactor = 0.3f;
-
-// The end of every scene's frame, after DrawLetterboxBars: FinishFrame runs
-// the post-processing chain with SceneTrailFactor, the plan's FadeLevel as the
-// blur mix and the frame's pacing, then the plan's captions are drawn over the
-// finished frame.
-template <class TPlan>
-void EndSceneFrame(const TPlan& plan, TFramePacing pacing)
-{
-  FinishFrame(SceneTrailFactor, plan.FadeLevel, pacing);
-  for (const TCaption& caption : plan.Captions)
-    DrawCaption(caption);
-}

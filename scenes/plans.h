@@ -3,7 +3,7 @@
 // plans share: the inclusive range test, the choice of shot and path fraction
 // for scenes cut into equal shots, the per-shot pulse that restarts at every
 // cut, the black fade and white flash quads, the spreading caption advance and
-// the captions themselves. Each scene's Render takes its plan and issues the
+// the captions themselves (lines of TCaption, which EndSceneFrame draws). Each scene's Render takes its plan and issues the
 // GL calls; everything here is plain arithmetic and touches no GL (the
 // drawing passes several scenes share are in scenes/passes.h).
 //
@@ -54,17 +54,6 @@ TFade WhiteFlash(double u);
 // The caption advance 40 + 25 p: letters 50 wide that start overlapping and
 // spread apart over the scene.
 float CaptionAdvance(float p);
-
-// One line of text as DrawCaption draws it with the font: glyph k's box
-// starts at X - length * Advance / 2 + k * Advance, every box GlyphWidth x
-// GlyphHeight with its bottom at Y.
-struct TCaption {
-  std::string Text;
-  float X, Y;  // line centre, glyph bottoms
-  float GlyphWidth, GlyphHeight;
-  float Advance;
-  TColour Colour;  // the letters' colour; a is their opacity
-};
 
 // The line most scenes caption with: centred, glyph bottoms on the lower
 // bar's edge (y 420), cells 50 x 50.

@@ -7,6 +7,13 @@
 #   generator reads no scenes or host, the capture tool and the bench no other
 #   tool, and the music tools (which link no GL) only the scene interval table,
 #   the music rules, engine/numbers.h and the whole-or-nothing file writer;
+# - a frame is followed down one way: a scene's Render uses its plan, the
+#   common frame steps (scenes/frame.h) and the shared passes
+#   (scenes/passes.h), and those steps and passes draw on the engine and the
+#   scene rules only, never on a plan, a scene or each other;
+# - the window starts nothing of the demo: the program's main starts it
+#   (InitDemo) once the window is made, and the headless start-up does the
+#   same for the tools and tests;
 # - the scene interval table depends on nothing, and the music rules on the
 #   interval table alone, so that the music tools can read them without the
 #   renderer.
@@ -68,6 +75,17 @@ if grep -n '#include "' scenes/musicrules.h | grep -v '"scenes/intervals.h"'; th
 fi
 if grep -n '#include "' engine/savefile.h engine/savefile.cpp | grep -v '"engine/savefile.h"'; then
   echo "FAIL: the file writer includes project headers (above)"
+  status=1
+fi
+for step in frame passes; do
+  other=$([ "$step" = frame ] && echo passes || echo frame)
+  if grep -nE "#include \"scenes/(plans|scenes|$other)\.h\"" "scenes/$step.h" "scenes/$step.cpp"; then
+    echo "FAIL: scenes/$step.* includes what draws above it (above)"
+    status=1
+  fi
+done
+if grep -nE '\bInitDemo[[:space:]]*\(' host/*.cpp | grep -vE '^host/(main|headlessdemo|timeline)\.cpp:'; then
+  echo "FAIL: the demo is started from outside main and the headless start-up (above)"
   status=1
 fi
 [ "$status" -eq 0 ] && echo "the include graph runs one way"

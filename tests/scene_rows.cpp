@@ -38,6 +38,9 @@ float Above(float x)
 
 float ProgressOfSlot(int slot, int32_t t)
 {
+  // The table is filled when the demo starts; plain arithmetic needs no start.
+  if (!SceneTable[slot])
+    BuildSceneTable();
   return SceneTable[slot]->Progress(t);
 }
 
