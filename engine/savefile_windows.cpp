@@ -14,23 +14,6 @@
 #include <cerrno>
 #include <cstring>
 
-bool WriteAllBytes(int fd, const void* data, size_t size)
-{
-  const char* bytes = static_cast<const char*>(data);
-  while (size > 0) {
-    const unsigned chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
-    const int written = ::_write(fd, bytes, chunk);
-    if (written < 0) {
-      if (errno == EINTR)
-        continue;
-      return false;
-    }
-    bytes += written;
-    size -= static_cast<size_t>(written);
-  }
-  return true;
-}
-
 namespace {
 
 bool Fail(std::string& error, DWORD code)
@@ -46,6 +29,7 @@ bool FailOnFolder(std::string& error)
   return false;
 }
 
+// All the bytes, in calls of at most 1 GiB (WriteFile takes a DWORD count).
 bool WriteHandle(HANDLE file, const void* data, size_t size)
 {
   const char* bytes = static_cast<const char*>(data);
@@ -71,6 +55,24 @@ bool WriteInPlace(HANDLE device, const void* data, size_t size, std::string& err
 }
 
 }  // namespace
+
+// The bytes go through the descriptor's system handle, as they are.
+bool WriteAllBytes(int fd, const void* data, size_t size)
+{
+  const HANDLE file = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+  if (file == INVALID_HANDLE_VALUE)
+    return false;  // errno is EBADF
+  if (WriteHandle(file, data, size))
+    return true;
+  errno = EIO;
+  return false;
+}
+
+bool FollowLinks(const std::string& path, std::string& target, std::string&)
+{
+  target = path;
+  return true;
+}
 
 bool ReplaceFileBytes(const std::string& path, const void* data, size_t size, std::string& error)
 {
@@ -100,19 +102,22 @@ bool ReplaceFileBytes(const std::string& path, const void* data, size_t size, st
   static unsigned counter = 0;
   std::wstring temporary;
   HANDLE file = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; file == INVALID_HANDLE_VALUE && attempt < 100; ++attempt) {
+  DWORD code = 0;
+  const TNewFile made = MakeNewFile([&](int) {
     temporary = folder + L"." + name + L"." + std::to_wstring(GetCurrentProcessId()) + L"." +
                 std::to_wstring(counter++) + L".part";
     file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS)
-      return Fail(error, GetLastError());
-  }
-  if (file == INVALID_HANDLE_VALUE)
-    return Fail(error, ERROR_FILE_EXISTS);
+    code = file == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    return file != INVALID_HANDLE_VALUE ? TNewFile::Made
+           : code == ERROR_FILE_EXISTS  ? TNewFile::Taken
+                                        : TNewFile::Failed;
+  });
+  if (made != TNewFile::Made)
+    return Fail(error, code);
 
   bool ok = WriteHandle(file, data, size) && FlushFileBuffers(file);
-  DWORD code = ok ? 0 : GetLastError();
+  code = ok ? 0 : GetLastError();
   if (!CloseHandle(file) && ok) {
     ok = false;
     code = GetLastError();

@@ -73,7 +73,7 @@ if grep -n '#include "' scenes/musicrules.h | grep -v '"scenes/intervals.h"'; th
   echo "FAIL: scenes/musicrules.h includes more than the interval table (above)"
   status=1
 fi
-if grep -n '#include "' engine/savefile.h engine/savefile.cpp | grep -v '"engine/savefile.h"'; then
+if grep -n '#include "' engine/savefile.h engine/savefile.cpp engine/savefile_linux.cpp | grep -v '"engine/savefile.h"'; then
   echo "FAIL: the file writer includes project headers (above)"
   status=1
 fi
@@ -84,7 +84,7 @@ for step in frame passes; do
     status=1
   fi
 done
-if grep -nE '\bInitDemo[[:space:]]*\(' host/*.cpp | grep -vE '^host/(main|headlessdemo|timeline)\.cpp:'; then
+if grep -nE '\bInitDemo[[:space:]]*\(' host/*.cpp | grep -vE '^host/(main|headlessdemo_linux|timeline)\.cpp:'; then
   echo "FAIL: the demo is started from outside main and the headless start-up (above)"
   status=1
 fi

@@ -252,3 +252,36 @@ TEST(WriteFile, ResolvesTheWholeNameWithoutRegardToCase)
   EXPECT_EQ(FileText(dir.File("Data/Fresh.txt")), "made");
   EXPECT_EQ(FolderNames(dir.File("Data")).size(), 2u);
 }
+
+// The exclusive temporary's one rule: names are tried until one is not
+// taken, at most NewFileAttempts of them, and the first other answer ends it.
+TEST(MakeNewFile, TriesNamesUntilOneIsNotTaken)
+{
+  struct TCase {
+    const char* What;
+    int TakenNames;        // the first this many names are taken
+    int FailsAt;           // the attempt that fails for another reason, -1 none
+    TNewFile Result;
+    int Calls;
+  };
+  const TCase cases[] = {
+      {"the first name is free", 0, -1, TNewFile::Made, 1},
+      {"three names taken", 3, -1, TNewFile::Made, 4},
+      {"the last name tried is free", NewFileAttempts - 1, -1, TNewFile::Made, NewFileAttempts},
+      {"every name taken", NewFileAttempts + 5, -1, TNewFile::Taken, NewFileAttempts},
+      {"a failure after two taken", 2, 2, TNewFile::Failed, 3},
+  };
+  for (const TCase& c : cases) {
+    std::vector<int> attempts;
+    const TNewFile result = MakeNewFile([&](int attempt) {
+      attempts.push_back(attempt);
+      return attempt == c.FailsAt     ? TNewFile::Failed
+             : attempt < c.TakenNames ? TNewFile::Taken
+                                      : TNewFile::Made;
+    });
+    EXPECT_EQ(result, c.Result) << c.What;
+    ASSERT_EQ(static_cast<int>(attempts.size()), c.Calls) << c.What;
+    for (int k = 0; k < c.Calls; ++k)
+      EXPECT_EQ(attempts[k], k) << c.What;
+  }
+}
