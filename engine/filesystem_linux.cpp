@@ -1,7 +1,8 @@
 #include "engine/filesystem.h"
 
+#include "engine/paths.h"
+
 #include <dirent.h>
-#include <strings.h>
 #include <sys/stat.h>
 
 bool PathExists(const std::string& path)
@@ -17,7 +18,7 @@ bool FindEntryCaseless(const std::string& dir, const std::string& name, std::str
     return false;
   bool ok = false;
   while (dirent* e = ::readdir(d)) {
-    if (::strcasecmp(e->d_name, name.c_str()) == 0) {
+    if (EqualIgnoringAsciiCase(e->d_name, name)) {
       found = e->d_name;
       ok = true;
       break;

@@ -1,5 +1,6 @@
 #include "engine/filesystem.h"
 
+#include "engine/paths.h"
 #include "engine/widename_windows.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -7,27 +8,6 @@
 
 #include <cerrno>
 #include <cstring>
-
-namespace {
-
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b)
-{
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i];
-    char y = b[i];
-    if (x >= 'A' && x <= 'Z')
-      x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z')
-      y = static_cast<char>(y - 'A' + 'a');
-    if (x != y)
-      return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 bool PathExists(const std::string& path)
 {

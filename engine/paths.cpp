@@ -54,12 +54,30 @@ std::string ResolvePath(const std::string& name)
   return resolved;
 }
 
+namespace {
+
+char UpperCaseAscii(char c)
+{
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+}  // namespace
+
 std::string UpperCaseAscii(std::string name)
 {
   for (char& c : name)
-    if (c >= 'a' && c <= 'z')
-      c = static_cast<char>(c - 'a' + 'A');
+    c = UpperCaseAscii(c);
   return name;
+}
+
+bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b)
+{
+  if (a.size() != b.size())
+    return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (UpperCaseAscii(a[i]) != UpperCaseAscii(b[i]))
+      return false;
+  return true;
 }
 
 bool ReadFileBytes(const std::string& name, std::vector<uint8_t>& bytes, std::string& error)

@@ -28,6 +28,10 @@ bool ReadFileBytes(const std::string& name, std::vector<uint8_t>& bytes, std::st
 // kept: texture keys and model list entries are upper-cased names.
 std::string UpperCaseAscii(std::string name);
 
+// a equals b but for the case of the ASCII letters (every other byte, UTF-8
+// included, compares as it is): how file names and their endings are matched.
+bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b);
+
 // Replaces (or creates) a file with the given bytes, whole or not at all
 // (ReplaceFileBytes). The whole name is resolved as above, its last
 // component too: "Default.camera" replaces an existing "default.camera",

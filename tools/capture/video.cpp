@@ -1,5 +1,6 @@
 #include "video.h"
 
+#include "engine/paths.h"
 #include "engine/savefile.h"
 
 #include <fcntl.h>
@@ -28,16 +29,8 @@ std::string Format(const char* format, double a, double b = 0)
 
 bool EndsWith(const std::string& text, const std::string& end)
 {
-  if (text.size() < end.size())
-    return false;
-  for (size_t i = 0; i < end.size(); ++i) {
-    char c = text[text.size() - end.size() + i];
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-    if (c != end[i])
-      return false;
-  }
-  return true;
+  return text.size() >= end.size() &&
+         EqualIgnoringAsciiCase(text.substr(text.size() - end.size()), end);
 }
 
 // The last lines of ffmpeg's error output, at most about a screenful.
@@ -188,14 +181,13 @@ bool TVideoEncoder::Start(const TVideoSettings& settings, std::string& error)
   if (!exists || S_ISREG(old.st_mode)) {
     // The temporary is made here, so that it is ours: ffmpeg writes over it.
     int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+    const TNewFile made = MakeNewFile([&](int attempt) {
       output = VideoTemporaryName(Target, attempt);
       fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-      if (fd < 0 && errno != EEXIST)
-        break;
-    }
-    if (fd < 0) {
-      error = "cannot create " + output + ": " + std::strerror(errno);
+      return fd >= 0 ? TNewFile::Made : errno == EEXIST ? TNewFile::Taken : TNewFile::Failed;
+    });
+    if (made != TNewFile::Made) {
+      error = "cannot create " + output + ": " + std::strerror(made == TNewFile::Taken ? EEXIST : errno);
       ::close(pipeEnds[0]);
       ::close(pipeEnds[1]);
       return false;
@@ -250,10 +242,7 @@ bool TVideoEncoder::Start(const TVideoSettings& settings, std::string& error)
 
 bool TVideoEncoder::Write(const std::vector<uint8_t>& rgb)
 {
-  if (Input < 0 || !WriteAllBytes(Input, rgb.data(), rgb.size()))
-    return false;
-  ++Frames;
-  return true;
+  return Input >= 0 && WriteAllBytes(Input, rgb.data(), rgb.size());
 }
 
 bool TVideoEncoder::Finish(std::string& error)

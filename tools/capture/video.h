@@ -71,7 +71,6 @@ public:
   // output when it failed, the temporary then removed; false too when the
   // encoder was never started, with no process waited for.
   bool Finish(std::string& error);
-  int64_t FramesWritten() const { return Frames; }
 
 private:
   std::string Path;       // the video as named, for messages
@@ -81,5 +80,4 @@ private:
   pid_t Child = -1;
   int Input = -1;    // the write end of ffmpeg's standard input
   int Errors = -1;   // ffmpeg's standard error, kept in memory
-  int64_t Frames = 0;
 };
