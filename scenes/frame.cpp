@@ -4,6 +4,7 @@
 #include "engine/geox.h"
 #include "engine/effects.h"
 #include "engine/framebuffer.h"
+#include "engine/haze.h"
 #include "engine/text.h"
 #include "engine/textures.h"
 #include "scenes/steptimes.h"
@@ -16,8 +17,10 @@
 #include <string>
 #include <vector>
 
-const TColour HazeLight = {140 / 255.0f, 130 / 255.0f, 114 / 255.0f, 1};
-const TColour HazeDark = {45 / 255.0f, 33 / 255.0f, 65 / 255.0f, 1};
+const TColour HazeLight = {HazeLightRgb.R / 255.0f, HazeLightRgb.G / 255.0f,
+                           HazeLightRgb.B / 255.0f, 1};
+const TColour HazeDark = {HazeDarkRgb.R / 255.0f, HazeDarkRgb.G / 255.0f, HazeDarkRgb.B / 255.0f,
+                          1};
 
 namespace {
 

@@ -45,7 +45,7 @@ struct TColour {
   float r, g, b, a;
 };
 
-// The dusty haze colours (140, 130, 114) and (45, 33, 65) over 255.
+// The dusty haze colours, engine/haze.h's HazeLightRgb and HazeDarkRgb over 255.
 extern const TColour HazeLight;
 extern const TColour HazeDark;
 

@@ -1,5 +1,6 @@
 #include "tools/content/images.h"
 
+#include "engine/haze.h"
 #include "engine/numbers.h"
 #include "tools/content/writers.h"
 
@@ -21,8 +22,9 @@ TColor operator+(TColor a, TColor b) { return {a.r + b.r, a.g + b.g, a.b + b.b};
 TColor operator*(TColor a, double s) { return {a.r * s, a.g * s, a.b * s}; }
 TColor Mix(TColor a, TColor b, double t) { return a * (1 - t) + b * t; }
 
-const TColor HazeLight = {140, 130, 114};
-const TColor HazeDark = {45, 33, 65};
+// The sky's horizon is the frame's haze (engine/haze.h).
+const TColor HazeLight = {HazeLightRgb.R, HazeLightRgb.G, HazeLightRgb.B};
+const TColor HazeDark = {HazeDarkRgb.R, HazeDarkRgb.G, HazeDarkRgb.B};
 
 double Clamp01(double x) { return std::clamp(x, 0.0, 1.0); }
 double SmoothStep(double a, double b, double x)
