@@ -3,6 +3,7 @@
 #include "scenes/intervals.h"
 #include "scenes/musicrules.h"
 
+#include <algorithm>
 #include <cmath>
 
 const TDemoKey DemoKeys[DemoKeyCount] = {
@@ -40,11 +41,12 @@ bool DemoActionRepeats(TDemoAction action)
   }
 }
 
+// The bar of the scene at t; before the music the first scene's, past its
+// end the last one's.
 int32_t BarLengthAt(int32_t t)
 {
-  int scene = 0;
-  while (scene + 1 < SceneCount && SceneIntervals[scene + 1].StartTime <= t)
-    ++scene;
+  const int32_t end = SceneIntervals[SceneCount - 1].EndTime;
+  const int scene = SceneAt(std::clamp(t, 0, end - 1));
   return static_cast<int32_t>(std::lround(SceneBarLength(scene)));
 }
 

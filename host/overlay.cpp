@@ -3,7 +3,6 @@
 #include "engine/framebuffer.h"
 #include "engine/text.h"
 #include "scenes/intervals.h"
-#include "scenes/scene.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -57,13 +56,10 @@ std::vector<std::string> OverlayLines(const TOverlayInfo& info)
   std::vector<std::string> lines;
   lines.push_back(FormatMusicTime(info.MusicTime) + (info.Paused ? "  PAUSED" : ""));
   std::string scene = "no scene";
-  for (const TSceneInterval& interval : SceneIntervals) {
-    mve_genericscene timed;
-    timed.StartTime = interval.StartTime;
-    timed.EndTime = interval.EndTime;
-    const float p = timed.Progress(info.MusicTime);
-    if (p == -1.0f)
-      continue;
+  const int at = SceneAt(info.MusicTime);
+  if (at >= 0) {
+    const TSceneInterval& interval = SceneIntervals[at];
+    const float p = IntervalProgress(interval.StartTime, interval.EndTime, info.MusicTime);
     char text[64];
     std::snprintf(text, sizeof text, "%s  p %.4f", interval.Name, static_cast<double>(p));
     scene = text;

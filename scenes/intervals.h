@@ -21,6 +21,25 @@ constexpr TSceneInterval SceneIntervals[SceneCount] = {
     {"atom", 168243, 180256},   {"outro", 180256, 204300}, {"last", 204300, 216119},
     {"movrik", 216119, 226293}};
 
+// The scene that plays at music time t: the index of the interval that holds
+// t, or -1 before the first and from the last one's end on.
+constexpr int SceneAt(int32_t t)
+{
+  for (int scene = 0; scene < SceneCount; ++scene)
+    if (t >= SceneIntervals[scene].StartTime && t < SceneIntervals[scene].EndTime)
+      return scene;
+  return -1;
+}
+
+// Fraction of [start, end) elapsed at t, or -1 outside it and for an empty
+// interval (0, 0).
+inline float IntervalProgress(int32_t start, int32_t end, int32_t t)
+{
+  if ((start == 0 && end == 0) || t < start || t >= end)
+    return -1.0f;
+  return static_cast<float>(static_cast<double>(t - start) / static_cast<double>(end - start));
+}
+
 // The music position past which the program ends itself; the last scene's
 // interval runs on past it.
 constexpr int32_t LastFrameTime = 223999;
