@@ -18,9 +18,9 @@
 #include "host/timeline.h"
 #include "scenes/intervals.h"
 
+#include "stopsignals.h"
 #include "video.h"
 
-#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,6 +31,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -59,9 +60,13 @@ const char* const Usage =
     "       mvrk_capture --list-scenes\n"
     "Renders the demo headless at music times from, from + step, ... up to to\n"
     "(at most 223999), or with --fps N frame k at round(from + k * 1000 / N) ms\n"
-    "and a video of N frames a second. --size WxH (from 320x180 to what the\n"
-    "driver holds) fits the picture to that size: 16:9 edge to edge, pillars\n"
-    "when wider; a 4:3 size gives the whole 640x480 frame, bars included;\n"
+    "and a video of N frames a second. --from and --to are ms of music, by\n"
+    "default 0 and 223999; --step is 20 by default. --data DIR names the\n"
+    "content directory, by default the working directory. Give at least one\n"
+    "of --frames, --video, --startup and --sheet.\n"
+    "--size WxH (from 320x180 to what the driver holds) fits the picture to\n"
+    "that size: 16:9 edge to edge, pillars when wider; a 4:3 size gives the\n"
+    "whole 640x480 frame, bars included;\n"
     "--msaa N draws it with N samples (2, 4 or 8, as the driver offers).\n"
     "--reference draws the layered effects layer by layer, as designed, instead\n"
     "of in one pass each (compare the two with mvrk_compare).\n"
@@ -80,13 +85,6 @@ int Failed(const std::string& message)
   std::fflush(stdout);
   std::fprintf(stderr, "mvrk_capture: %s\n", message.c_str());
   return 1;
-}
-
-// A command line that cannot be read: the reason and the usage, status 2.
-[[noreturn]] void FailUsage(const std::string& message)
-{
-  std::fprintf(stderr, "mvrk_capture: %s\n%s", message.c_str(), Usage);
-  std::exit(2);
 }
 
 // Makes the folder and its parents; an empty name needs none. False with
@@ -114,33 +112,40 @@ void ListScenes()
     std::printf("%s %d %d\n", scene.Name, scene.StartTime, std::min(scene.EndTime, LastFrameTime));
 }
 
-TOptions ParseOptions(int argc, char** argv)
+enum class TCaptureCommand {
+  Run,         // the options are read into TOptions
+  Help,        // --help or -h: the usage on standard output, status 0
+  ListScenes,  // --list-scenes: the scenes on standard output, status 0
+  Bad,         // the reason is in error: it and the usage on standard error, status 2
+};
+
+// Reads the command line without acting on it, in order: the first --help,
+// --list-scenes or fault decides.
+TCaptureCommand ParseOptions(int argc, const char* const* argv, TOptions& options, std::string& error)
 {
-  TOptions options;
   bool stepGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string flag = argv[i];
-    if (flag == "--help" || flag == "-h") {
-      std::fputs(Usage, stdout);
-      std::exit(0);
-    }
-    if (flag == "--list-scenes") {
-      ListScenes();
-      std::exit(0);
-    }
+    if (flag == "--help" || flag == "-h")
+      return TCaptureCommand::Help;
+    if (flag == "--list-scenes")
+      return TCaptureCommand::ListScenes;
     if (flag == "--reference") {
       options.Reference = true;
       continue;
     }
     static const char* const Known[] = {"--data", "--frames", "--video", "--startup", "--sheet",
                                         "--from", "--to",     "--step",  "--fps",     "--size", "--msaa"};
-    if (std::find(std::begin(Known), std::end(Known), flag) == std::end(Known))
-      FailUsage("unknown option " + flag);
-    if (i + 1 >= argc)
-      FailUsage(flag + " needs a value");
+    if (std::find(std::begin(Known), std::end(Known), flag) == std::end(Known)) {
+      error = "unknown option " + flag;
+      return TCaptureCommand::Bad;
+    }
+    if (i + 1 >= argc) {
+      error = flag + " needs a value";
+      return TCaptureCommand::Bad;
+    }
     const char* value = argv[++i];
     int32_t* time = nullptr;
-    std::string valueError;
     if (flag == "--data")
       options.Data = value;
     else if (flag == "--frames")
@@ -158,29 +163,33 @@ TOptions ParseOptions(int argc, char** argv)
     else if (flag == "--step") {
       time = &options.Step;
       stepGiven = true;
+    } else if (flag == "--fps" && (!ParseWholeNumber(value, 1000, options.Fps) || options.Fps < 1)) {
+      error = std::string("--fps takes a whole number of frames a second from 1 to 1000, not \"") +
+              value + "\"";
+      return TCaptureCommand::Bad;
+    } else if (flag == "--size" && !ParseOutputSize(flag, value, options.Width, options.Height, error))
+      return TCaptureCommand::Bad;
+    else if (flag == "--msaa" && !ParseSampleCount(value, options.Samples, error))
+      return TCaptureCommand::Bad;
+    if (time && !ParseTime(value, *time)) {
+      error = flag + " takes a whole number of milliseconds, not \"" + value + "\"";
+      return TCaptureCommand::Bad;
     }
-    else if (flag == "--fps" && (!ParseWholeNumber(value, 1000, options.Fps) || options.Fps < 1))
-      FailUsage(std::string("--fps takes a whole number of frames a second from 1 to 1000, not \"") +
-                value + "\"");
-    else if (flag == "--size" && !ParseOutputSize(flag, value, options.Width, options.Height, valueError))
-      FailUsage(valueError);
-    else if (flag == "--msaa" && !ParseSampleCount(value, options.Samples, valueError))
-      FailUsage(valueError);
-    if (time && !ParseTime(value, *time))
-      FailUsage(flag + " takes a whole number of milliseconds, not \"" + value + "\"");
   }
   if (options.Step < 1)
-    FailUsage("--step must be at least 1 ms");
-  if (stepGiven && options.Fps > 0)
-    FailUsage("give --step or --fps, not both");
-  if (!options.Video.empty() && (options.Width % 2 || options.Height % 2))
-    FailUsage("the video needs an even --size, not " + std::to_string(options.Width) + "x" +
-              std::to_string(options.Height));
-  if (options.To > LastFrameTime)
-    options.To = LastFrameTime;
-  if (options.From > options.To)
-    FailUsage("--from " + std::to_string(options.From) + " is after --to " + std::to_string(options.To));
-  return options;
+    error = "--step must be at least 1 ms";
+  else if (stepGiven && options.Fps > 0)
+    error = "give --step or --fps, not both";
+  else if (!options.Video.empty() && (options.Width % 2 || options.Height % 2))
+    error = "the video needs an even --size, not " + std::to_string(options.Width) + "x" +
+            std::to_string(options.Height);
+  options.To = std::min(options.To, LastFrameTime);
+  if (error.empty() && options.From > options.To)
+    error = "--from " + std::to_string(options.From) + " is after --to " + std::to_string(options.To);
+  if (error.empty() && options.Frames.empty() && options.Video.empty() && options.Startup.empty() &&
+      options.Sheet.empty())
+    error = "nothing to write: give --frames, --video, --startup or --sheet";
+  return error.empty() ? TCaptureCommand::Run : TCaptureCommand::Bad;
 }
 
 // False with the message naming the file when it cannot be written.
@@ -194,50 +203,82 @@ bool SavePng(const std::string& path, const std::vector<uint8_t>& rgb, int width
   return false;
 }
 
+// What the capture writes, each part where it was asked for: PNG frames, the
+// video, the contact sheet. Every frame is padded to the output size at one
+// fit, computed once (StartOutputs), and added to each part (AddFrame);
+// FinishOutputs closes the video and writes the sheet.
+struct TCaptureOutputs {
+  int32_t Width = 0;  // the output size
+  int32_t Height = 0;
+  TFrameFit Fit = {};  // the frame's place in the output
+  std::string Frames;  // the PNG folder, "" for none
+  std::string Video;   // the video's name, "" for none
+  std::string Sheet;   // the contact sheet's name, "" for none
+  TVideoEncoder Encoder;
+  std::unique_ptr<TContactSheet> Contact;
+  int64_t Added = 0;  // frames added so far
+};
+
+// The outputs' sizes and names from the options, nothing opened yet.
+void SetUpOutputs(const TOptions& options, TCaptureOutputs& outputs)
+{
+  outputs.Width = options.Width;
+  outputs.Height = options.Height;
+  outputs.Fit = FrameToFit(options.Width, options.Height);
+  outputs.Frames = options.Frames;
+  outputs.Video = options.Video;
+  outputs.Sheet = options.Sheet;
+  if (!options.Sheet.empty())
+    outputs.Contact = std::make_unique<TContactSheet>(options.Width, options.Height, 4, 6);
+}
+
 // The frame as the --size asked for: drawn at its fit, black bars around.
-std::vector<uint8_t> OutputFrame(const TOptions& options, const std::vector<uint8_t>& rgb)
+std::vector<uint8_t> OutputFrame(const TCaptureOutputs& outputs, const std::vector<uint8_t>& rgb)
 {
-  return PadFrame(rgb, FrameToFit(options.Width, options.Height), options.Width, options.Height);
+  return PadFrame(rgb, outputs.Fit, outputs.Width, outputs.Height);
 }
 
-bool SaveFrame(const TOptions& options, const std::string& path, const std::vector<uint8_t>& rgb,
-               std::string& message)
+// Starts the video's encoder where a video was asked for; false with the
+// message when it cannot.
+bool StartVideo(TCaptureOutputs& outputs, const TVideoSettings& settings, std::string& error)
 {
-  return SavePng(path, OutputFrame(options, rgb), options.Width, options.Height, message);
+  if (outputs.Video.empty() || outputs.Encoder.Start(settings, error))
+    return true;
+  error = outputs.Video + ": " + error;
+  return false;
 }
 
-// The signal that asked the capture to stop (SIGINT or SIGTERM), 0 while none
-// has. The capture then takes no new frame, closes what it writes and ends
-// with 128 + the signal; a second signal ends it at once (SA_RESETHAND).
-volatile sig_atomic_t StopSignal = 0;
-
-void OnStopSignal(int signal)
+// One frame of the demo (the frame's pixels, top row first) at music time
+// time, to every output; false with the message at the first that fails.
+bool AddFrame(TCaptureOutputs& outputs, const std::vector<uint8_t>& frame, int32_t time,
+              std::string& error)
 {
-  StopSignal = signal;
+  const std::vector<uint8_t> output = OutputFrame(outputs, frame);
+  if (!outputs.Frames.empty()) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/%06d.png", time);
+    if (!SavePng(outputs.Frames + name, output, outputs.Width, outputs.Height, error))
+      return false;
+  }
+  if (!outputs.Video.empty() && !outputs.Encoder.Write(output)) {
+    outputs.Encoder.Finish(error);
+    return false;
+  }
+  if (outputs.Contact)
+    outputs.Contact->Add(output, time);
+  ++outputs.Added;
+  return true;
 }
 
-void CatchStopSignals()
+// Closes the video and writes the contact sheet (when a frame was added);
+// false with the message at the first that fails.
+bool FinishOutputs(TCaptureOutputs& outputs, std::string& error)
 {
-  struct sigaction action = {};
-  action.sa_handler = OnStopSignal;
-  action.sa_flags = SA_RESTART | SA_RESETHAND;
-  sigemptyset(&action.sa_mask);
-  ::sigaction(SIGINT, &action, nullptr);
-  ::sigaction(SIGTERM, &action, nullptr);
-  // A video whose ffmpeg has ended fails its next write instead of killing us.
-  ::signal(SIGPIPE, SIG_IGN);
-}
-
-const char* SignalName(int signal)
-{
-  return signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "a signal";
-}
-
-// Stopped during the start-up: nothing rendered, nothing to close.
-int StopBeforeFrames(int signal)
-{
-  std::fprintf(stderr, "mvrk_capture: stopped by %s before the first frame\n", SignalName(signal));
-  return 128 + signal;
+  if (!outputs.Video.empty() && !outputs.Encoder.Finish(error))
+    return false;
+  return !outputs.Contact || outputs.Added == 0 ||
+         SavePng(outputs.Sheet, outputs.Contact->Pixels(), outputs.Contact->Width(),
+                 outputs.Contact->Height(), error);
 }
 
 // "1:05" or "12:34:56" for a number of seconds.
@@ -252,80 +293,122 @@ std::string FormatDuration(double seconds)
   return text;
 }
 
-// The whole capture; its status for main.
-int Capture(const TOptions& options)
+// The progress line: done of total frames, the last at music time time, after
+// elapsed seconds of frames; the rate and what is left at that rate.
+void ReportProgress(int64_t done, int64_t total, int32_t time, double elapsed)
 {
-  // The content directory comes first: the soundtrack and ffmpeg are checked
-  // before the long start-up.
-  std::string error;
+  const double rate = elapsed > 0 ? done / elapsed : 0;
+  std::fprintf(stderr, "frame %lld of %lld (music %d ms), %.1f frames/s, %s left\n",
+               static_cast<long long>(done), static_cast<long long>(total), time, rate,
+               rate > 0 ? FormatDuration((total - done) / rate).c_str() : "?");
+}
+
+// The report of a capture stopped by signal during the start-up: nothing
+// rendered, nothing to close. Its status for main, 128 + the signal.
+int ReportStopBeforeFrames(int signal)
+{
+  std::fprintf(stderr, "mvrk_capture: stopped by %s before the first frame\n", SignalName(signal));
+  return 128 + signal;
+}
+
+// The report of a capture stopped by signal after done of total frames, from
+// music time from to last, its outputs closed; its status for main, 128 + the
+// signal.
+int ReportStop(int signal, int64_t done, int64_t total, int32_t from, int32_t last,
+               const std::string& video)
+{
+  std::fprintf(stderr,
+               "mvrk_capture: stopped by %s: wrote %lld of %lld frames, music %d to %d ms%s\n",
+               SignalName(signal), static_cast<long long>(done), static_cast<long long>(total),
+               from, last, video.empty() ? "" : ("; " + video + " is closed and plays").c_str());
+  return 128 + signal;
+}
+
+// Seconds since start.
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The checks before the long start-up: the content directory, ffmpeg and the
+// soundtrack for a video (their names to the settings), the output folders.
+bool CheckBeforeStartUp(const TOptions& options, TVideoSettings& video, std::string& error)
+{
   if (!UseContentDirectory(options.Data, error))
-    return Failed(error);
-  std::string soundtrack;
-  std::string ffmpeg;
+    return false;
   if (!options.Video.empty()) {
-    ffmpeg = FindFfmpeg(error);
-    if (ffmpeg.empty())
-      return Failed(error);
-    soundtrack = ResolvePath("data\\soundtrack.ogg");
-    if (::access(soundtrack.c_str(), R_OK) != 0)
-      return Failed(soundtrack + ": " + std::strerror(errno) + " (the video needs the soundtrack)");
+    video.Program = FindFfmpeg(error);
+    if (video.Program.empty())
+      return false;
+    video.Soundtrack = ResolvePath("data\\soundtrack.ogg");
+    if (::access(video.Soundtrack.c_str(), R_OK) != 0) {
+      error = video.Soundtrack + ": " + std::strerror(errno) + " (the video needs the soundtrack)";
+      return false;
+    }
   }
   if (!MakeFolder(options.Frames, error))
-    return Failed(error);
+    return false;
   for (const std::string* file : {&options.Video, &options.Startup, &options.Sheet})
     if (!file->empty() && !MakeFolder(std::filesystem::path(*file).parent_path(), error))
-      return Failed(error);
-  if (!options.Frames.empty() && ::access(options.Frames.c_str(), W_OK) != 0)
-    return Failed(options.Frames + ": " + std::strerror(errno));
+      return false;
+  if (!options.Frames.empty() && ::access(options.Frames.c_str(), W_OK) != 0) {
+    error = options.Frames + ": " + std::strerror(errno);
+    return false;
+  }
+  return true;
+}
 
-  CatchStopSignals();
-  const auto started = std::chrono::steady_clock::now();
-  std::vector<uint8_t> frame;
-  const TFrameFit fit = FrameToFit(options.Width, options.Height);
+// The demo's start-up at the outputs' frame size, the start-up screen saved
+// where --startup asks; false with the message.
+bool StartUp(const TOptions& options, const TCaptureOutputs& outputs, std::string& error)
+{
   UseReferencePath(options.Reference);
   // A start-up screen that cannot be written is said once the start-up
   // returns.
   std::string startupError;
-  const bool startedUp = StartHeadlessDemo(options.Data, fit.FrameWidth, fit.FrameHeight, options.Samples, [&] {
-    if (options.Startup.empty())
-      return;
-    ReadFramePixels(frame);
-    SaveFrame(options, options.Startup, frame, startupError);
-  }, error);
-  if (!startedUp)
-    return Failed(error);
-  if (!startupError.empty())
-    return Failed(startupError);
-  const double startup =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::fprintf(stderr, "start-up took %.2f s\n", startup);
+  std::vector<uint8_t> frame;
+  const bool started = StartHeadlessDemo(
+      options.Data, outputs.Fit.FrameWidth, outputs.Fit.FrameHeight, options.Samples,
+      [&] {
+        if (options.Startup.empty())
+          return;
+        ReadFramePixels(frame);
+        SavePng(options.Startup, OutputFrame(outputs, frame), outputs.Width, outputs.Height,
+                startupError);
+      },
+      error);
+  if (started && !startupError.empty())
+    error = startupError;
+  return started && startupError.empty();
+}
 
-  const std::vector<int32_t> times =
-      CaptureTimes(options.From, options.To, options.Step, options.Fps);
+// The whole capture; its status for main.
+int Capture(const TOptions& options)
+{
+  std::string error;
+  const std::vector<int32_t> times = CaptureTimes(options.From, options.To, options.Step, options.Fps);
   const int64_t total = static_cast<int64_t>(times.size());
-  if (StopSignal)
-    return StopBeforeFrames(StopSignal);
-  TVideoEncoder video;
-  if (!options.Video.empty()) {
-    const TVideoSettings settings = {ffmpeg, options.Video, soundtrack, options.Width, options.Height,
-                                     CaptureRate(options.Step, options.Fps), options.From, total};
-    if (!video.Start(settings, error))
-      return Failed(options.Video + ": " + error);
-  }
-  TContactSheet sheet(options.Width, options.Height, 4, 6);
-  int64_t done = 0;
+  TVideoSettings video = {"", options.Video, "", options.Width, options.Height,
+                          CaptureRate(options.Step, options.Fps), options.From, total};
+  if (!CheckBeforeStartUp(options, video, error))
+    return Failed(error);
+  TCaptureOutputs outputs;
+  SetUpOutputs(options, outputs);
+
+  CatchStopSignals();
+  const auto started = std::chrono::steady_clock::now();
+  if (!StartUp(options, outputs, error))
+    return Failed(error);
+  std::fprintf(stderr, "start-up took %.2f s\n", SecondsSince(started));
+  if (StopSignal())
+    return ReportStopBeforeFrames(StopSignal());
+  if (!StartVideo(outputs, video, error))
+    return Failed(error);
+
+  std::vector<uint8_t> frame;
   const auto framesStarted = std::chrono::steady_clock::now();
   auto lastReport = framesStarted;
-  auto report = [&](int32_t time) {
-    const auto now = std::chrono::steady_clock::now();
-    lastReport = now;
-    const double elapsed = std::chrono::duration<double>(now - framesStarted).count();
-    const double rate = elapsed > 0 ? done / elapsed : 0;
-    std::fprintf(stderr, "frame %lld of %lld (music %d ms), %.1f frames/s, %s left\n",
-                 static_cast<long long>(done), static_cast<long long>(total), time, rate,
-                 rate > 0 ? FormatDuration((total - done) / rate).c_str() : "?");
-  };
-  for (size_t k = 0; k < times.size() && !StopSignal; ++k) {
+  for (size_t k = 0; k < times.size() && !StopSignal(); ++k) {
     const int32_t time = times[k];
     // The music up to the next frame; the last frame takes its predecessor's.
     const int32_t step = k + 1 < times.size() ? times[k + 1] - time
@@ -333,47 +416,41 @@ int Capture(const TOptions& options)
                                               : options.Step;
     RenderHeadlessFrame(time, step);
     ReadFramePixels(frame);
-    const std::vector<uint8_t> output = OutputFrame(options, frame);
-    if (!options.Frames.empty()) {
-      char name[32];
-      std::snprintf(name, sizeof name, "/%06d.png", time);
-      if (!SavePng(options.Frames + name, output, options.Width, options.Height, error))
-        return Failed(error);
-    }
-    if (!options.Video.empty() && !video.Write(output)) {
-      video.Finish(error);
+    if (!AddFrame(outputs, frame, time, error))
       return Failed(error);
+    if (std::chrono::steady_clock::now() - lastReport > std::chrono::seconds(5) ||
+        outputs.Added == total) {
+      lastReport = std::chrono::steady_clock::now();
+      ReportProgress(outputs.Added, total, time, SecondsSince(framesStarted));
     }
-    if (!options.Sheet.empty())
-      sheet.Add(output, time);
-    ++done;
-    if (std::chrono::steady_clock::now() - lastReport > std::chrono::seconds(5) || done == total)
-      report(time);
   }
-  if (!options.Video.empty() && !video.Finish(error))
+  if (!FinishOutputs(outputs, error))
     return Failed(error);
-  if (!options.Sheet.empty() && done > 0 &&
-      !SavePng(options.Sheet, sheet.Pixels(), sheet.Width(), sheet.Height(), error))
-    return Failed(error);
-  if (StopSignal) {
-    report(done > 0 ? times[done - 1] : options.From);
-    std::fprintf(stderr,
-                 "mvrk_capture: stopped by %s: wrote %lld of %lld frames, music %d to %d ms%s\n",
-                 SignalName(StopSignal), static_cast<long long>(done),
-                 static_cast<long long>(total), options.From,
-                 done > 0 ? times[done - 1] : options.From,
-                 options.Video.empty() ? "" : ("; " + options.Video + " is closed and plays").c_str());
-    return 128 + StopSignal;
-  }
-  return 0;
+  if (!StopSignal())
+    return 0;
+  const int32_t last = outputs.Added > 0 ? times[outputs.Added - 1] : options.From;
+  ReportProgress(outputs.Added, total, last, SecondsSince(framesStarted));
+  return ReportStop(StopSignal(), outputs.Added, total, options.From, last, options.Video);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-  const TOptions options = ParseOptions(argc, argv);
-  if (options.Frames.empty() && options.Video.empty() && options.Startup.empty() && options.Sheet.empty())
-    FailUsage("nothing to write: give --frames, --video, --startup or --sheet");
+  TOptions options;
+  std::string error;
+  switch (ParseOptions(argc, argv, options, error)) {
+    case TCaptureCommand::Help:
+      std::fputs(Usage, stdout);
+      return 0;
+    case TCaptureCommand::ListScenes:
+      ListScenes();
+      return 0;
+    case TCaptureCommand::Bad:
+      std::fprintf(stderr, "mvrk_capture: %s\n%s", error.c_str(), Usage);
+      return 2;
+    case TCaptureCommand::Run:
+      break;
+  }
   return Capture(options);
 }
