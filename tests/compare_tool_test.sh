@@ -27,7 +27,7 @@ frame "$OUT/sized/000020.png" 0x404040 32x24
 CASES=(
   "same|same|0|all within the tolerance"
   "far|far|1|1 frames past the tolerance"
-  "missing|missing|1|000020.png: cannot be read"
+  "missing|missing|1|000020.png: missing, no frame of that name"
   "sized|sized|1|000020.png: 64x48 in"
 )
 for row in "${CASES[@]}"; do

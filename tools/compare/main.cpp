@@ -29,6 +29,11 @@ const char* const Usage =
 bool ReadFrame(const std::filesystem::path& file, int& width, int& height, std::vector<uint8_t>& rgb,
                std::string& error)
 {
+  std::error_code missing;
+  if (!std::filesystem::exists(file, missing) && !missing) {
+    error = file.string() + ": missing, no frame of that name";
+    return false;
+  }
   std::ifstream in(file, std::ios::binary);
   if (!in) {
     error = file.string() + ": cannot be read";
