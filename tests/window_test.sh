@@ -609,7 +609,9 @@ if [ "$HOW" = workflow ]; then
   # second pause; the seconds here are whole.
   played=$((SECONDS - playing - (resumed_at - paused_at)))
   echo "$HOW: $played s of music played"
-  [ $played -ge 19 ] && [ $played -le 30 ] || fail "played $played s, not about 24"
+  # Not before the music can have ended; the key presses, grabs and the
+  # teardown on a busy machine add seconds after it.
+  [ $played -ge 19 ] && [ $played -le 45 ] || fail "played $played s, not about 24"
 fi
 grep -q "silently" demo.log && fail "the soundtrack did not play"
 exit 0
