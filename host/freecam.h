@@ -30,9 +30,15 @@ struct TCursor {
   int32_t x, y;
 };
 
-extern bool Keys[256];       // held keys by virtual-key code; written by FreeCameraKeyEvent
-extern bool EscapePressed;   // an Escape key-down not yet acted on; set by FreeCameraKeyEvent
-extern uint8_t MouseLook;    // 1 while the left button looks around; written by the event loop
+// Held keys by virtual-key code; written by FreeCameraKeyEvent, by
+// FreeCameraStep (Home and End, cleared once acted on) and ResetFreeCamera.
+extern bool Keys[256];
+// An Escape key-down not yet acted on; set by FreeCameraKeyEvent, cleared by
+// FreeCameraStep and ResetFreeCamera.
+extern bool EscapePressed;
+// 1 while the left button looks around; written by the window's event
+// handler (host/window.cpp) and ResetFreeCamera.
+extern uint8_t MouseLook;
 extern TCursor LastCursor;   // screen pixels, the cursor at the previous step; written by FreeCameraStep
 extern float FreeCamSpeed;   // the free camera's step, scaled per move; written by FreeCameraStep (digits)
 

@@ -1,4 +1,7 @@
 // The demo: a window, the soundtrack and thirteen scenes in step with it.
+#include "engine/filesystem.h"
+#include "engine/paths.h"
+#include "host/musicclock.h"
 #include "host/options.h"
 #include "host/processsetup.h"
 #include "host/timeline.h"
@@ -14,20 +17,37 @@
 
 namespace {
 
+// The demo reads its content from the working directory. Started elsewhere,
+// its first missing file ends it; the way out is said first.
+void AdviseOnMissingContent()
+{
+  if (!PathExists(ResolvePath("data")))
+    std::fprintf(stderr,
+                 "mvrk_dms: the working directory holds no data folder: run mvrk_dms in its "
+                 "content folder (the one that holds data, City and the others)\n");
+}
+
 // The window and its context first, then the demo's start-up in it (the
-// loading screen, the content, the warm-up, the music from options.From),
-// then the frames until the user quits; the end of the music ends the
-// process inside the loop. False when the window could not be made (the user
-// has been told why).
+// loading screen, the content, the warm-up, the music from options.From,
+// held there with --pause), then the frames until the user quits or the
+// music is over, then the teardown. False when the window could not be made
+// (the user has been told why).
 bool RunDemo(const TDemoOptions& options)
 {
-  const bool fullScreen = !options.Windowed && !options.Desktop;
   const int width = options.Width ? options.Width : 640;
   const int height = options.Height ? options.Height : 480;
-  if (!CreateDemoWindow("mvrk_dms", width, height, 32, fullScreen, options.Windowed,
-                        options.Desktop, options.Samples))
+  AdviseOnMissingContent();
+  if (!CreateDemoWindow("mvrk_dms", options.Mode, width, height, 32, options.Samples))
     return false;
-  InitDemo(DemoMusicClock(), PresentFrame, options.From);
+  TMusicClock& clock = DemoMusicClock();
+  InitDemo(clock, [&] { PresentFrame(options.From); }, options.From);
+  // Said on standard error as the pause key says it, with the time.
+  if (options.Paused) {
+    clock.Pause();
+    std::fprintf(stderr, "mvrk_dms: paused at %d ms\n", static_cast<int>(clock.Position()));
+  } else {
+    std::fprintf(stderr, "mvrk_dms: playing from %d ms\n", static_cast<int>(options.From));
+  }
   RunMessageLoop();
   DestroyDemoWindow();
   return true;

@@ -53,10 +53,15 @@ TDemoCommand ParseDemoOptions(int argc, const char* const* argv, TDemoOptions& o
   }
   for (int i = 1; i < argc; ++i) {
     const std::string flag = argv[i];
-    if (flag == "--window") {
-      options.Windowed = true;
-    } else if (flag == "--desktop") {
-      options.Desktop = true;
+    if (flag == "--window" || flag == "--desktop") {
+      const TWindowMode mode = flag == "--window" ? TWindowMode::Window : TWindowMode::Desktop;
+      if (options.Mode != TWindowMode::FullScreen && options.Mode != mode) {
+        error = "give --window or --desktop, not both";
+        return TDemoCommand::Bad;
+      }
+      options.Mode = mode;
+    } else if (flag == "--pause") {
+      options.Paused = true;
     } else if (flag == "--size" || flag == "--msaa") {
       if (i + 1 >= argc) {
         error = flag + " needs a value";
@@ -83,12 +88,8 @@ TDemoCommand ParseDemoOptions(int argc, const char* const* argv, TDemoOptions& o
       return TDemoCommand::Bad;
     }
   }
-  if (options.Width && !options.Windowed) {
+  if (options.Width && options.Mode != TWindowMode::Window) {
     error = "--size sets the window's size: give --window too";
-    return TDemoCommand::Bad;
-  }
-  if (options.Desktop && options.Windowed) {
-    error = "give --window or --desktop, not both";
     return TDemoCommand::Bad;
   }
   return TDemoCommand::Run;
@@ -97,9 +98,10 @@ TDemoCommand ParseDemoOptions(int argc, const char* const* argv, TDemoOptions& o
 std::string DemoUsage()
 {
   std::string usage =
-      "usage: mvrk_dms [--window [--size WxH] | --desktop] [--msaa N] [--from MS]\n"
+      "usage: mvrk_dms [--window [--size WxH] | --desktop] [--msaa N] [--from MS] [--pause]\n"
       "Plays the demo, full screen at 640 x 480, from the start of the music; run\n"
-      "it in the content directory.\n"
+      "it in the content directory (the folder that holds data/, City/ and the\n"
+      "others).\n"
       "  --window    a resizable window instead of full screen, without asking\n"
       "  --size WxH  with --window: the window's client size (default 640x480)\n"
       "  --desktop   full screen at the desktop's resolution, without changing the\n"
@@ -111,6 +113,8 @@ std::string DemoUsage()
       "  --from MS   start the music and the scenes at MS milliseconds (0 to " +
       std::to_string(LastFrameTime) +
       ")\n"
+      "  --pause     start with the music paused there, the frame drawn at that\n"
+      "              time (Space plays it)\n"
       "  --help      this text\n"
       "Keys:\n"
       "  Escape  quit\n";

@@ -4,15 +4,19 @@
 // them; main prints DemoUsage and chooses the exit status.
 #pragma once
 
+#include "host/window.h"
+
 #include <cstdint>
 #include <string>
 
 struct TDemoOptions {
-  bool Windowed = false;  // --window: a resizable window, without asking
+  // --window: Window (resizable, without asking); --desktop: Desktop (full
+  // screen at the desktop's resolution, no mode change).
+  TWindowMode Mode = TWindowMode::FullScreen;
   int32_t From = 0;       // --from MS: where the music and the scenes start, in ms
+  bool Paused = false;    // --pause: the music starts paused at From (Space plays it)
   int32_t Width = 0;      // --size WxH (with --window): the window's client size; 0: 640 x 480
   int32_t Height = 0;
-  bool Desktop = false;   // --desktop: full screen at the desktop's resolution, no mode change
   int32_t Samples = 1;    // --msaa N: samples a pixel, 1 for none
 };
 

@@ -22,11 +22,11 @@ std::unique_ptr<mve_genericscene> SceneTable[SceneSlotCount];
 
 int32_t MusicTime = 0;
 
-// The pacing the next frame is drawn with; the previous frame's, written by
-// EndFrame, or a first frame's.
-TFramePacing FramePacing = FirstFramePacing;
-
 namespace {
+
+// The pacing carried from one frame to the next: the one the next frame is
+// drawn with, the previous frame's (written by EndFrame) or a first frame's.
+TFramePacing CarriedPacing = FirstFramePacing;
 
 template <typename TScene>
 void PutScene(int slot, int32_t start, int32_t end)
@@ -44,8 +44,9 @@ void PutScene(int slot)
 }
 
 // Everything outside GL that drawing a frame changes and a later frame reads.
+// (MusicTime is the frame's own time, which RenderFrame writes; a later frame
+// does not read it.)
 struct TFrameValues {
-  int32_t MusicTime;
   TFramePacing Pacing;
   TCamera Camera;
   int32_t ScreenCopyIndex;
@@ -54,22 +55,31 @@ struct TFrameValues {
 
 TFrameValues SaveFrameValues()
 {
-  return {MusicTime, FramePacing, Camera, ScreenCopyIndex, RandomSeed};
+  return {CarriedPacing, Camera, ScreenCopyIndex, RandomSeed};
 }
 
 void RestoreFrameValues(const TFrameValues& v)
 {
-  MusicTime = v.MusicTime;
-  FramePacing = v.Pacing;
+  CarriedPacing = v.Pacing;
   Camera = v.Camera;
   ScreenCopyIndex = v.ScreenCopyIndex;
   RandomSeed = v.RandomSeed;
 }
 
-// The frame values the paused frames at one music time (PausedValues.MusicTime)
-// are drawn from; none while the clock runs, and none again after a seek.
+// The frame values the paused frames at one music time (PausedTime) are drawn
+// from; none while the clock runs, and none again after a seek.
 bool PausedValuesHeld = false;
+int32_t PausedTime = 0;
 TFrameValues PausedValues;
+
+// The scenes active at t drawn into the frame, each handed the carried
+// pacing.
+void DrawScenes(int32_t t)
+{
+  for (auto& scene : SceneTable)
+    if (scene && scene->Progress(t) != -1.0f)
+      scene->Render(t, CarriedPacing);
+}
 
 // The four render targets the effects use, with their sizes at the frame's
 // size: created at start-up and made anew when the frame changes size,
@@ -146,12 +156,11 @@ void WarmUpScenes(int32_t startTime)
       continue;
     bool whole = true;
     for (int32_t t : WarmUpTimes(*scene)) {
-      MusicTime = t;
       if (whole)
         glDisable(GL_SCISSOR_TEST);
       else
         glEnable(GL_SCISSOR_TEST);
-      scene->Render(t, FramePacing);
+      scene->Render(t, CarriedPacing);
       whole = false;
     }
   }
@@ -160,7 +169,7 @@ void WarmUpScenes(int32_t startTime)
   // here, while the loading screen shows, takes that away.
   glDisable(GL_SCISSOR_TEST);
   for (int k = 0; k < FirstFrameRehearsals; ++k)
-    RenderFrame(startTime);
+    DrawScenes(startTime);
   glFinish();
   for (const TRenderTargetSlot& target : RenderTargets())
     ClearRenderTarget(*target.Texture, target.Width, target.Height);
@@ -292,10 +301,11 @@ int32_t WaitForFramePace(TMusicClock& clock, int32_t t)
 void DrawPausedFrame(int32_t t)
 {
   const auto begun = std::chrono::steady_clock::now();
-  if (PausedValuesHeld && PausedValues.MusicTime == t) {
+  if (PausedValuesHeld && PausedTime == t) {
     RestoreFrameValues(PausedValues);
   } else {
     PausedValues = SaveFrameValues();
+    PausedTime = t;
     PausedValuesHeld = true;
   }
   RenderFrame(t);
@@ -308,41 +318,38 @@ void DrawPausedFrame(int32_t t)
 void RenderFrame(int32_t t)
 {
   MusicTime = t;
-  for (auto& scene : SceneTable)
-    if (scene && scene->Progress(t) != -1.0f)
-      scene->Render(t, FramePacing);
+  DrawScenes(t);
 }
 
 void EndFrame(int32_t elapsed)
 {
-  FramePacing = {elapsed, FramePace};
+  CarriedPacing = {elapsed, FramePace};
 }
 
-TFramePacing NextFramePacing()
+TFramePacing PacingOfNextFrame()
 {
-  return FramePacing;
+  return CarriedPacing;
 }
 
 void StartFramesAfresh()
 {
-  FramePacing = FirstFramePacing;
+  CarriedPacing = FirstFramePacing;
   PausedValuesHeld = false;
 }
 
-bool DrawFrame(TMusicClock& clock)
+std::optional<int32_t> DrawFrame(TMusicClock& clock)
 {
   const int32_t t = clock.Position();
-  MusicTime = t;
   if (t > LastFrameTime)
-    return false;
+    return std::nullopt;
   if (clock.Paused()) {
     DrawPausedFrame(t);
-    return true;
+    return t;
   }
   PausedValuesHeld = false;
   RenderFrame(t);
   EndFrame(WaitForFramePace(clock, t));
-  return true;
+  return t;
 }
 
 void SeekTimeline(TMusicClock& clock, int32_t t)

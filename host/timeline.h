@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,9 +25,8 @@ constexpr int SceneSlotCount = 32;
 // scenes in 13 to 19, the rest empty.
 extern std::unique_ptr<mve_genericscene> SceneTable[SceneSlotCount];  // written by BuildSceneTable
 
-// ms of music of the frame being drawn. Written by RenderFrame and DrawFrame
-// (the frame's time; a paused frame's saved values put back), and by
-// WarmUpScenes (each time it draws, then the time before it).
+// ms of music of the frame drawn last (or being drawn); written by RenderFrame
+// only. The warm-up draws without it and leaves it as it was.
 extern int32_t MusicTime;
 
 // The music a frame is paced to, in ms.
@@ -54,9 +54,9 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present, int32_t 
 // first frames the music plays under run at their steady pace. Then puts
 // back everything the drawing changed: the frame's pixels and depth, the
 // screen copies and the other render targets (black again), the GL
-// attributes and matrices, MusicTime, the frame pacing, Camera,
-// ScreenCopyIndex and RandomSeed; the frames that follow are drawn exactly as
-// without it.
+// attributes and matrices, the frame pacing, Camera, ScreenCopyIndex and
+// RandomSeed; MusicTime it does not touch. The frames that follow are drawn
+// exactly as without it.
 void WarmUpScenes(int32_t startTime);
 constexpr int FirstFrameRehearsals = 2;
 
@@ -76,29 +76,29 @@ std::vector<int32_t> WarmUpTimes(const mve_genericscene& scene);
 bool ResizeFrame(int width, int height, std::string& error);
 
 // Draws the scenes active at music time t into the frame, handing each the
-// pacing the timeline holds for it (NextFramePacing).
+// pacing the timeline holds for it (PacingOfNextFrame); MusicTime := t.
 void RenderFrame(int32_t t);
 // Records for the next frame how much music this frame took: the next frame
 // is drawn with the pacing {elapsed, FramePace}.
 void EndFrame(int32_t elapsed);
 // The pacing the next frame is drawn with. The timeline owns it: EndFrame
 // writes it, and StartFramesAfresh puts back FirstFramePacing.
-TFramePacing NextFramePacing();
+TFramePacing PacingOfNextFrame();
 // The next frame starts afresh, as the first frame does: FirstFramePacing,
 // so that its trail shows nothing of the picture before, and no held paused
 // values.
 void StartFramesAfresh();
 // The live frame: RenderFrame at the clock's position, then a wait until the
-// clock has moved at least FramePace ms on, then EndFrame. Returns false,
-// drawing nothing, once the music has passed LastFrameTime: the demo is over
-// and the host ends the process.
+// clock has moved at least FramePace ms on, then EndFrame. Returns the music
+// time drawn, for presenting; nothing, drawing nothing, once the music has
+// passed LastFrameTime: the demo is over, and the host ends its loop.
 //
 // While the clock is paused its position does not move, so a paused frame
 // waits FramePace ms of wall-clock time instead. Every paused frame at one
 // time is drawn from the values the first of them began with (the pacing,
 // Camera, the random seed, the screen copy in use), so the picture stands
 // still however long the pause lasts.
-bool DrawFrame(TMusicClock& clock);
+std::optional<int32_t> DrawFrame(TMusicClock& clock);
 
 // Moves the clock to t, kept between 0 and LastFrameTime, and starts the
 // frames afresh (StartFramesAfresh), so that the next frame's trail does not

@@ -17,12 +17,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
-bool FullScreen = true;
+TWindowMode Mode = TWindowMode::FullScreen;  // as main chose it
+bool FullScreen = true;  // the display's mode is (to be) switched: FullScreen mode, not declined
 SDL_Window* WindowHandle = nullptr;
 SDL_GLContext RenderContext = nullptr;
 bool VideoStarted = false;
@@ -110,6 +112,11 @@ void ApplyDemoAction(TDemoAction action)
         MusicClock.Resume();
       else
         MusicClock.Pause();
+      // Said on standard error with the held time, so that a screen grab of
+      // the paused picture can be compared with the capture at that time.
+      std::fprintf(stderr, MusicClock.Paused() ? "mvrk_dms: paused at %d ms\n"
+                                               : "mvrk_dms: playing from %d ms\n",
+                   static_cast<int>(MusicClock.Position()));
       break;
     case TDemoAction::Overlay:
       OverlayShown = !OverlayShown;
@@ -130,27 +137,6 @@ void ReportFailure(const char* text, const std::string& reason, TMessageIcon ico
   if (!reason.empty())
     std::fprintf(stderr, "%s\n", reason.c_str());
   ShowMessage(text, "Error", icon);
-}
-
-// A yes/no question. When the box cannot be shown (no window system, or an X
-// display without the core fonts the box draws with) the answer is yes, and
-// standard error says why no question came.
-bool AskYesNo(const char* text, const char* caption)
-{
-  const SDL_MessageBoxButtonData buttons[] = {
-      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
-      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
-  };
-  const SDL_MessageBoxData box = {SDL_MESSAGEBOX_WARNING, nullptr, caption, text, 2, buttons,
-                                  nullptr};
-  std::fprintf(stderr, "%s: %s\n", caption, text);
-  int answer = 1;
-  if (SDL_ShowMessageBox(&box, &answer) != 0) {
-    std::fprintf(stderr, "The question could not be shown (%s); answering Yes.\n",
-                 SDL_GetError());
-    return true;
-  }
-  return answer == 1;
 }
 
 bool ModeFits(const SDL_DisplayMode& mode, int width, int height)
@@ -226,7 +212,7 @@ TMusicClock& DemoMusicClock()
   return MusicClock;
 }
 
-void PresentFrame()
+void PresentFrame(int32_t t)
 {
   int width = 0;
   int height = 0;
@@ -235,25 +221,26 @@ void PresentFrame()
   if (OverlayShown) {
     std::vector<std::string> notes = {FrameDescription()};
     notes.insert(notes.end(), Report.begin(), Report.end());
-    const TOverlayInfo info = {MusicTime,   MusicClock.Paused(), FrameRate.FrameMs(),
+    const TOverlayInfo info = {t,           MusicClock.Paused(), FrameRate.FrameMs(),
                                FrameRate.FramesPerSecond(), Camera.Eye, notes};
     DrawOverlay(OverlayLines(info), width, height);
   }
   SDL_GL_SwapWindow(WindowHandle);
 }
 
-bool CreateDemoWindow(const std::string& title, int width, int height, int bits, bool fullScreen,
-                      bool resizable, bool desktop, int samples)
+namespace {
+
+// Video start: SDL's video on a display that shows the window. Without a
+// display SDL falls back to a driver that draws nowhere; a demo that plays
+// unseen is a failure, unless that driver was asked for.
+bool StartVideo()
 {
-  FullScreen = fullScreen && !desktop;
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "0");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     ReportFailure("Failed To Register The Window Class.", SDL_GetError(), TMessageIcon::Error);
     return false;
   }
   VideoStarted = true;
-  // Without a display SDL falls back to a driver that draws nowhere; a demo
-  // that plays unseen is a failure, unless that driver was asked for.
   const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
   const char* wanted = SDL_getenv("SDL_VIDEODRIVER");
   if ((driver == "offscreen" || driver == "dummy") &&
@@ -266,20 +253,34 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
                   TMessageIcon::Error);
     return false;
   }
-  // Leaving by exit() at the end of the music still restores the desktop
-  // mode; a display that goes away ends the process without it.
+  // A fatal error during start-up ends the process with exit(), and
+  // SDL_Quit then still restores the desktop mode; a display that goes away
+  // ends the process without it.
   std::atexit(SDL_Quit);
   EndOnLostDisplay();
+  return true;
+}
 
-  if (FullScreen && !FullScreenModeAvailable(width, height)) {
-    if (AskYesNo("This FullScreen Mode Is Not Supported. Use Windowed Mode Instead?", "Tuvo GL")) {
-      FullScreen = false;
-    } else {
-      ShowMessage("Program Will Now Close.", "Error", TMessageIcon::Error);
-      return false;
-    }
+// Mode choice: the full-screen start needs the display's width x height
+// mode; without it the user is asked for a window (FullScreen cleared) or
+// the program closes.
+bool ChooseFullScreenMode(int width, int height)
+{
+  if (!FullScreen || FullScreenModeAvailable(width, height))
+    return true;
+  if (AskYesNo("This FullScreen Mode Is Not Supported. Use Windowed Mode Instead?", "Tuvo GL")) {
+    FullScreen = false;
+    return true;
   }
+  ShowMessage("Program Will Now Close.", "Error", TMessageIcon::Error);
+  return false;
+}
 
+// The window, hidden until its frame exists: full screen in the mode, the
+// desktop's size borderless, or a window of width x height (resizable in
+// Window mode).
+bool MakeWindow(const std::string& title, int width, int height, int bits)
+{
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
@@ -292,7 +293,7 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
   Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_ALLOW_HIGHDPI;
   if (FullScreen) {
     flags |= SDL_WINDOW_FULLSCREEN;
-  } else if (desktop) {
+  } else if (Mode == TWindowMode::Desktop) {
     // Made at the desktop's size from the start, so that the window covers
     // the screen also where no window manager carries out the full-screen
     // request.
@@ -302,9 +303,9 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
       width = shown.w;
       height = shown.h;
     }
-  }
-  else if (resizable)
+  } else if (Mode == TWindowMode::Window) {
     flags |= SDL_WINDOW_RESIZABLE;
+  }
   WindowHandle = SDL_CreateWindow(title.c_str(), 0, 0, width, height, flags);
   if (!WindowHandle) {
     // SDL picks the pixel format (the GL visual) while it creates the window.
@@ -320,9 +321,14 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
     SDL_DisplayMode mode = {SDL_PIXELFORMAT_RGB888, width, height, 0, nullptr};
     SDL_SetWindowDisplayMode(WindowHandle, &mode);
   }
-  if (FullScreen || desktop)
+  if (FullScreen || Mode == TWindowMode::Desktop)
     SDL_ShowCursor(SDL_DISABLE);
+  return true;
+}
 
+// The GL context, made and current.
+bool MakeContext()
+{
   RenderContext = SDL_GL_CreateContext(WindowHandle);
   if (!RenderContext) {
     const std::string reason = SDL_GetError();
@@ -336,23 +342,31 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
     ReportFailure("Cant't activate the GL rendering context.", reason, TMessageIcon::Warning);
     return false;
   }
-  std::string error;
-  if (!CreateFrameBuffer(error)) {
-    DestroyDemoWindow();
-    ReportFailure("Cant't create a GL rendering context.", error, TMessageIcon::Warning);
-    return false;
-  }
-  if (!ChooseFrameSamples(samples, error)) {
-    DestroyDemoWindow();
-    ReportFailure(("mvrk_dms: " + error).c_str(), "", TMessageIcon::Error);
-    return false;
-  }
   // The music clock paces the frames; waiting for the display would only add jitter.
   SDL_GL_SetSwapInterval(0);
+  return true;
+}
 
+// A frame that cannot be had, named with its size by the reason.
+void ReportFrameFailure(const std::string& reason)
+{
+  ReportFailure(("mvrk_dms: " + reason).c_str(), "", TMessageIcon::Error);
+}
+
+// The frame for the window: its storage at 640 x 480 with the samples asked
+// for, the window shown, then the frame's size for the window as it is
+// shown (a size the driver cannot hold keeps 640 x 480, scaled), and its
+// viewport.
+bool MakeFrameForWindow(int samples)
+{
+  std::string error;
+  if (!CreateFrameBuffer(error) || !ChooseFrameSamples(samples, error)) {
+    DestroyDemoWindow();
+    ReportFrameFailure(error);
+    return false;
+  }
   SDL_ShowWindow(WindowHandle);
   SDL_RaiseWindow(WindowHandle);
-  // A window larger than the driver's frames shows the 640 x 480 frame scaled.
   const TFrameFit fit = FrameForWindow();
   if (fit.FrameWidth > 0 && !ChooseFrameSize(fit.FrameWidth, fit.FrameHeight, error))
     std::fprintf(stderr, "mvrk_dms: the frame stays %dx%d: %s\n", FrameWidth, FrameHeight,
@@ -360,6 +374,17 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
   std::fprintf(stderr, "mvrk_dms: %s\n", FrameDescription().c_str());
   SetupViewport(FrameWidth, FrameHeight);
   return true;
+}
+
+}  // namespace
+
+bool CreateDemoWindow(const std::string& title, TWindowMode mode, int width, int height, int bits,
+                      int samples)
+{
+  Mode = mode;
+  FullScreen = mode == TWindowMode::FullScreen;
+  return StartVideo() && ChooseFullScreenMode(width, height) &&
+         MakeWindow(title, width, height, bits) && MakeContext() && MakeFrameForWindow(samples);
 }
 
 void DestroyDemoWindow()
@@ -394,11 +419,11 @@ void RunMessageLoop()
       HandleEvent(event, quit);
       continue;
     }
-    // The music is over: the demo ends as it always has, with status 0 and
-    // without the teardown (exit's SDL_Quit puts the desktop mode back).
-    if (!DrawFrame(MusicClock))
-      std::exit(0);
-    PresentFrame();
+    // The music is over: the loop ends, and main tears the window down.
+    const std::optional<int32_t> drawn = DrawFrame(MusicClock);
+    if (!drawn)
+      break;
+    PresentFrame(*drawn);
     FrameRate.Add(std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
                       .count());
     TCursor cursor;

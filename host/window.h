@@ -8,34 +8,48 @@
 // PresentFrame), runs the loop and destroys the window, in that order.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 class TMusicClock;
 
-// The 640 x 480 full-screen mode (fullScreen), a desktop-sized full-screen
-// window without a mode change (desktop) or a window of width x height
-// (resizable), with its GL context current and the frame's viewport set
-// (SetupViewport); outside the full-screen mode the frame is drawn natively
-// at the largest 4:3 size that fits (FrameToFit) and follows the window's
-// size. samples: the frame's multisampling, 1 for none. Returns false, with
-// the failure shown to the user and whatever was made undone, when the
-// window or its context could not be had.
-bool CreateDemoWindow(const std::string& title, int width, int height, int bits, bool fullScreen,
-                      bool resizable, bool desktop, int samples);
+// How the window shows the demo; main chooses it once from the command line.
+enum class TWindowMode {
+  FullScreen,  // the display switched to the window's size (640 x 480); when the
+               // display lacks that mode the user is asked for a window instead
+  Desktop,     // full screen at the desktop's size, no mode change
+  Window,      // a resizable window of the size asked for
+};
+
+// Makes the window in that mode, with its GL context current, the frame and
+// the frame's viewport set (SetupViewport), in these steps, each reporting
+// its own failure: the video start (a display, not a driver that draws
+// nowhere), the mode (the full-screen question), the window, the GL context
+// (the specified texts), the frame (its size named). Width x height is the
+// full-screen mode's size or the window's client size; Desktop takes the
+// desktop's. Outside the full-screen mode the frame is drawn natively at the
+// size FrameToFit gives for the window (the largest frame whose letterbox
+// band fits it: 1920 x 1440 on a 1920 x 1080 desktop) and follows the
+// window's size. samples: the frame's multisampling, 1 for none. Returns
+// false, with the failure shown to the user and whatever was made undone,
+// when the window, its context or its frame could not be had.
+bool CreateDemoWindow(const std::string& title, TWindowMode mode, int width, int height, int bits,
+                      int samples);
 
 // The soundtrack's clock, which paces the window's frames and which the
 // developer keys pause and seek.
 TMusicClock& DemoMusicClock();
 
-// Shows the frame in the window, scaled or cropped to it, with the overlay
-// over it when it is on, and swaps the buffers.
-void PresentFrame();
+// Shows the frame drawn for music time t (ms) in the window, scaled or
+// cropped to it, with the overlay over it when it is on, and swaps the
+// buffers.
+void PresentFrame(int32_t t);
 
 // Takes the window's messages and, whenever none is waiting, draws a frame
 // (DrawFrame), presents it and runs the free-camera step, until the user
-// quits (Escape, even a tap shorter than a frame, or the close box). At the
-// end of the music the process ends here with status 0 and without the
-// teardown; a lost X display ends it with status 1 (host/lostdisplay.h).
+// quits (Escape, even a tap shorter than a frame, or the close box) or the
+// music is over; the caller then tears the window down. A lost X display
+// ends the process here with status 1 (host/lostdisplay.h).
 void RunMessageLoop();
 
 // Undoes whatever of the window and its context exists; a full-screen mode

@@ -9,27 +9,37 @@ TEST(DemoOptions, ReadsTheCommandLine)
   const struct {
     std::vector<const char*> args;
     TDemoCommand command;
-    bool windowed;
+    TWindowMode mode;
     int32_t from;
+    bool paused;
     const char* error;  // a part of the reason, for Bad
   } cases[] = {
-      {{}, TDemoCommand::Run, false, 0, ""},
-      {{"--window"}, TDemoCommand::Run, true, 0, ""},
-      {{"--from", "200000"}, TDemoCommand::Run, false, 200000, ""},
-      {{"--from", "0", "--window"}, TDemoCommand::Run, true, 0, ""},
-      {{"--window", "--from", "223999"}, TDemoCommand::Run, true, 223999, ""},
-      {{"--from", "5", "--from", "7"}, TDemoCommand::Run, false, 7, ""},
-      {{"--help"}, TDemoCommand::Help, false, 0, ""},
-      {{"-h"}, TDemoCommand::Help, false, 0, ""},
-      {{"--window", "--help"}, TDemoCommand::Help, false, 0, ""},
-      {{"--from", "224000"}, TDemoCommand::Bad, false, 0, "\"224000\""},
-      {{"--from", "-1"}, TDemoCommand::Bad, false, 0, "\"-1\""},
-      {{"--from", "12x"}, TDemoCommand::Bad, false, 0, "\"12x\""},
-      {{"--from", ""}, TDemoCommand::Bad, false, 0, "\"\""},
-      {{"--from", "99999999999999999999"}, TDemoCommand::Bad, false, 0, "milliseconds"},
-      {{"--from"}, TDemoCommand::Bad, false, 0, "needs a value"},
-      {{"--fullscreen"}, TDemoCommand::Bad, false, 0, "--fullscreen"},
-      {{"content"}, TDemoCommand::Bad, false, 0, "content"},
+      {{}, TDemoCommand::Run, TWindowMode::FullScreen, 0, false, ""},
+      {{"--window"}, TDemoCommand::Run, TWindowMode::Window, 0, false, ""},
+      {{"--desktop"}, TDemoCommand::Run, TWindowMode::Desktop, 0, false, ""},
+      {{"--window", "--window"}, TDemoCommand::Run, TWindowMode::Window, 0, false, ""},
+      {{"--from", "200000"}, TDemoCommand::Run, TWindowMode::FullScreen, 200000, false, ""},
+      {{"--from", "0", "--window"}, TDemoCommand::Run, TWindowMode::Window, 0, false, ""},
+      {{"--window", "--from", "223999"}, TDemoCommand::Run, TWindowMode::Window, 223999, false, ""},
+      {{"--from", "5", "--from", "7"}, TDemoCommand::Run, TWindowMode::FullScreen, 7, false, ""},
+      {{"--pause"}, TDemoCommand::Run, TWindowMode::FullScreen, 0, true, ""},
+      {{"--pause", "--desktop", "--from", "147000"}, TDemoCommand::Run, TWindowMode::Desktop,
+       147000, true, ""},
+      {{"--help"}, TDemoCommand::Help, TWindowMode::FullScreen, 0, false, ""},
+      {{"-h"}, TDemoCommand::Help, TWindowMode::FullScreen, 0, false, ""},
+      {{"--window", "--help"}, TDemoCommand::Help, TWindowMode::FullScreen, 0, false, ""},
+      {{"--window", "--desktop"}, TDemoCommand::Bad, TWindowMode::FullScreen, 0, false, "not both"},
+      {{"--desktop", "--window"}, TDemoCommand::Bad, TWindowMode::FullScreen, 0, false, "not both"},
+      {{"--pause", "3"}, TDemoCommand::Bad, TWindowMode::FullScreen, 0, false, "unknown argument 3"},
+      {{"--from", "224000"}, TDemoCommand::Bad, TWindowMode::FullScreen, 0, false, "\"224000\""},
+      {{"--from", "-1"}, TDemoCommand::Bad, TWindowMode::FullScreen, 0, false, "\"-1\""},
+      {{"--from", "12x"}, TDemoCommand::Bad, TWindowMode::FullScreen, 0, false, "\"12x\""},
+      {{"--from", ""}, TDemoCommand::Bad, TWindowMode::FullScreen, 0, false, "\"\""},
+      {{"--from", "99999999999999999999"}, TDemoCommand::Bad, TWindowMode::FullScreen, 0, false,
+       "milliseconds"},
+      {{"--from"}, TDemoCommand::Bad, TWindowMode::FullScreen, 0, false, "needs a value"},
+      {{"--fullscreen"}, TDemoCommand::Bad, TWindowMode::FullScreen, 0, false, "--fullscreen"},
+      {{"content"}, TDemoCommand::Bad, TWindowMode::FullScreen, 0, false, "content"},
   };
   for (const auto& c : cases) {
     std::vector<const char*> argv = {"mvrk_dms"};
@@ -43,8 +53,9 @@ TEST(DemoOptions, ReadsTheCommandLine)
     ASSERT_EQ(ParseDemoOptions(static_cast<int>(argv.size()), argv.data(), options, error),
               c.command);
     if (c.command == TDemoCommand::Run) {
-      EXPECT_EQ(options.Windowed, c.windowed);
+      EXPECT_EQ(options.Mode, c.mode);
       EXPECT_EQ(options.From, c.from);
+      EXPECT_EQ(options.Paused, c.paused);
     }
     if (c.command == TDemoCommand::Bad) {
       EXPECT_NE(error.find(c.error), std::string::npos) << error;
@@ -97,7 +108,7 @@ TEST(DemoOptions, ReadsTheFrameOptions)
       EXPECT_EQ(options.Width, c.width);
       EXPECT_EQ(options.Height, c.height);
       EXPECT_EQ(options.Samples, c.samples);
-      EXPECT_EQ(options.Desktop, c.desktop);
+      EXPECT_EQ(options.Mode == TWindowMode::Desktop, c.desktop);
     } else {
       EXPECT_NE(error.find(c.error), std::string::npos) << error;
     }

@@ -68,7 +68,7 @@ TEST(SceneFrames, RenderDrawsTheShakeAndQuakeNumbers)
       const int32_t t = scene.StartTime + static_cast<int32_t>(steps[k] * (scene.EndTime - scene.StartTime));
       SCOPED_TRACE(std::string(row.Name) + " at t = " + std::to_string(t));
       RandomSeed = 777;
-      scene.Render(t, NextFramePacing());
+      scene.Render(t, PacingOfNextFrame());
       EXPECT_EQ(DrawsSince(777), row.Draws[k]);
     }
   }
@@ -89,7 +89,7 @@ TEST(SceneFrames, ScenesLeaveTheFrameStateForTheNext)
       SCOPED_TRACE(std::string(row.Name) + " at t = " + std::to_string(t));
       while (glGetError() != GL_NO_ERROR) {
       }
-      scene.Render(t, NextFramePacing());
+      scene.Render(t, PacingOfNextFrame());
       EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
       GLint viewport[4];
       glGetIntegerv(GL_VIEWPORT, viewport);

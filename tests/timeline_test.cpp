@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 // A sanitizer's allocator replaces glibc's and ignores its settings.
@@ -158,11 +159,11 @@ TEST_F(DrawFrameTest, RendersOnlyTheActiveSlotAndPaces)
     TScriptedClock clock;
     clock.Script(c.script);
     RenderedSlots.clear();
-    DrawFrame(clock);
+    EXPECT_EQ(DrawFrame(clock), std::optional<int32_t>(*c.script.begin()));
     EXPECT_EQ(RenderedSlots, std::vector<int>{c.slot});
     EXPECT_EQ(MusicTime, *c.script.begin());
-    EXPECT_EQ(NextFramePacing().ElapsedMs, c.elapsed);
-    EXPECT_EQ(NextFramePacing().PaceMs, 20);
+    EXPECT_EQ(PacingOfNextFrame().ElapsedMs, c.elapsed);
+    EXPECT_EQ(PacingOfNextFrame().PaceMs, 20);
     EXPECT_EQ(clock.Polls, c.polls);
   }
 }
@@ -172,10 +173,10 @@ TEST_F(DrawFrameTest, ReportsTheEndPastTheLastFrameBeforeDrawing)
   TScriptedClock clock;
   clock.Script({224000});
   RenderedSlots.clear();
-  EXPECT_FALSE(DrawFrame(clock));
+  EXPECT_EQ(DrawFrame(clock), std::nullopt);
   EXPECT_TRUE(RenderedSlots.empty());
   clock.Script({223999, 224019});
-  EXPECT_TRUE(DrawFrame(clock));
+  EXPECT_EQ(DrawFrame(clock), std::optional<int32_t>(223999));
   EXPECT_EQ(RenderedSlots, std::vector<int>{12});
 }
 
@@ -334,7 +335,7 @@ TEST(WarmUpScenesTest, LeavesNoTrace)
   const uint32_t seed = RandomSeed;
   const int32_t copyIndex = ScreenCopyIndex;
   const TCamera camera = Camera;
-  const TFramePacing pacing = NextFramePacing();
+  const TFramePacing pacing = PacingOfNextFrame();
   GLfloat projection[16];
   glGetFloatv(GL_PROJECTION_MATRIX, projection);
 
@@ -344,8 +345,8 @@ TEST(WarmUpScenesTest, LeavesNoTrace)
   EXPECT_EQ(RandomSeed, seed);
   EXPECT_EQ(ScreenCopyIndex, copyIndex);
   EXPECT_EQ(std::memcmp(&Camera, &camera, sizeof camera), 0);
-  EXPECT_EQ(NextFramePacing().ElapsedMs, pacing.ElapsedMs);
-  EXPECT_EQ(NextFramePacing().PaceMs, pacing.PaceMs);
+  EXPECT_EQ(PacingOfNextFrame().ElapsedMs, pacing.ElapsedMs);
+  EXPECT_EQ(PacingOfNextFrame().PaceMs, pacing.PaceMs);
   GLfloat after[16];
   glGetFloatv(GL_PROJECTION_MATRIX, after);
   EXPECT_EQ(std::memcmp(after, projection, sizeof after), 0);

@@ -1,40 +1,51 @@
 #!/bin/bash
 # Starts the real demo in a window under Xvfb, with the dummy audio driver
-# playing the generated soundtrack:
+# playing the generated soundtrack. A case that looks at the picture holds the
+# music where it looks (--pause --from MS, or Space, which the demo reports
+# with the held time) and compares with the capture at that time, so that a
+# slow machine or the sanitizers see the same picture as a fast one:
 # - on a 640 x 480 screen, where the full-screen mode exists: ended with
-#   Escape, ended with a close request, and left to play to its own end at
-#   224 s; each must end with status 0 and the audio clock must not fall back
-#   to silence;
+#   Escape (started paused at 147 s, the screen near the capture of 147 s),
+#   ended with a close request, and left to play to its own end at 224 s;
+#   each must end with status 0 and the audio clock must not fall back to
+#   silence;
 # - on a 1280 x 1024 screen, which has no 640 x 480 mode: the demo asks
 #   whether to use a window; "No" ends it with "Program Will Now Close." and a
 #   failure status before any window opens, "Yes" runs it in a window;
 # - with no display at all: it fails with the window class message instead of
 #   playing unseen;
 # - the demo maker's workflow, on an 800 x 600 screen (no 640 x 480 mode, so a
-#   full-screen start would ask): `--window --from 200000` opens its window
-#   without asking and plays. Space pauses it: two screen grabs a second
-#   apart are the same. F1 shows the overlay over the paused picture and F1
-#   again takes it away, leaving the very same picture. F5 with a broken
-#   camera path file reports the file and plays on. The right button saves
-#   default.camera; when the save fails, the demo says so and plays on.
-#   Space again resumes: the picture moves. The window takes a new size and
-#   the frame fills it. The demo ends by itself, with status 0, once the 24 s
-#   of music from 200000 ms have played (the paused time not counted);
+#   full-screen start would ask): `--window --from 200000 --pause` opens its
+#   window without asking, held at 200 s: the screen is the capture of 200 s,
+#   and two screen grabs a second apart are the same. F1 shows the overlay
+#   over the paused picture and F1 again takes it away, leaving the very same
+#   picture. The window takes a new size and the held frame fills it. F5 with
+#   a broken camera path file reports the file and plays on. The right button
+#   saves default.camera; when the save fails, the demo says so and plays on.
+#   Space resumes: the picture moves; Space again pauses it where the demo
+#   says, and the screen is the capture of that time. The demo ends by
+#   itself, with status 0, once the 24 s of music from 200000 ms have played
+#   (the paused time not counted);
 # - a quick Escape (press and release in one batch of events) quits, both
 #   while the scenes play and when pressed during the loading screen (loading
 #   is held on a camera path that is a pipe until the key is in);
 # - the X server killed under the demo, full screen and in a window: the demo
 #   ends within 5 s with status 1, naming the display;
-# - --desktop on a 1920 x 1080 screen: the frame native at 1920 x 1440, its
-#   band filling the screen edge to edge, its mean near the capture's at that
-#   size; on 2560 x 1080 the same between black pillars 320 pixels wide;
-#   --window --size 1024x768: a window of that client size with the frame
-#   native in it; resized to 1280 x 720 the band fills it, to 800 x 800 the
-#   whole 800 x 600 frame shows with black above and below;
+# - a fatal error's box (started in an empty folder: the font is missing)
+#   does not make the demo deaf: SIGTERM, and SIGINT, end it at once with
+#   status 1, and the box's process with it;
+# - --desktop on a 1920 x 1080 screen, held at 147 s: the frame native at
+#   1920 x 1440, its band filling the screen edge to edge, its mean near the
+#   capture's at that size and time; on 2560 x 1080 the same between black
+#   pillars 320 pixels wide; --window --size 1024x768, held at 147 s: a
+#   window of that client size with the frame native in it; resized to
+#   1280 x 720 the band fills it, to 800 x 800 the whole 800 x 600 frame
+#   shows with black above and below, the same picture;
 # - --help prints the usage on standard output with status 0; a bad argument
 #   prints it on standard error with status 2, before any window opens.
 # With MVRK_OVERLAY_SHOT set to a file name, the workflow's grab with the
 # overlay is kept there as a PNG; MVRK_DESKTOP_SHOT keeps the --desktop grab.
+# MVRK_WINDOW_CASES="escape sized" runs only the cases named.
 set -uo pipefail
 BUILD=$(cd "$1" && pwd)
 
@@ -70,17 +81,26 @@ if [ "$shown" != "$SCREEN" ]; then
 fi
 
 DEMO_ARGS=()
-[ "$HOW" = workflow ] && DEMO_ARGS=(--window --from 200000)
+[ "$HOW" = escape ] && DEMO_ARGS=(--from 147000 --pause)
+[ "$HOW" = workflow ] && DEMO_ARGS=(--window --from 200000 --pause)
 [ "$HOW" = lostwindow ] && DEMO_ARGS=(--window)
-{ [ "$HOW" = desktop ] || [ "$HOW" = desktopwide ]; } && DEMO_ARGS=(--desktop --from 147000)
-[ "$HOW" = sized ] && DEMO_ARGS=(--window --size 1024x768 --from 147000)
+{ [ "$HOW" = desktop ] || [ "$HOW" = desktopwide ]; } && DEMO_ARGS=(--desktop --from 147000 --pause)
+[ "$HOW" = sized ] && DEMO_ARGS=(--window --size 1024x768 --from 147000 --pause)
+# A fatal error at start-up: no content in the folder, so the font is missing.
+if [ "$HOW" = fatalterm ] || [ "$HOW" = fatalint ]; then
+  mkdir -p empty
+  cd empty || exit 1
+  DEMO_ARGS=(--window)
+fi
 # Loading waits on a camera path that is a pipe until the case feeds it, so
 # that a key pressed meanwhile is sure to come during the loading screen.
 if [ "$HOW" = taploading ]; then
   mv data/scene_outro.camera outro.camera
   mkfifo data/scene_outro.camera
 fi
-"$DEMO" "${DEMO_ARGS[@]}" > demo.log 2>&1 &
+# A job started with & in a script ignores SIGINT; the demo gets the
+# signals' defaults, as when started from a terminal.
+env --default-signal=INT,TERM "$DEMO" "${DEMO_ARGS[@]}" > demo.log 2>&1 &
 pid=$!
 
 # The camera path the loading case turned into a pipe goes back for the
@@ -172,18 +192,66 @@ wait_exit() {
   wait $pid
 }
 
-# Waits until the picture moves and is lit: the scenes play.
+# Waits until the demo has loaded and runs its frames: it says so on
+# standard error ("playing from MS ms" or, with --pause, "paused at MS ms").
+wait_loop() {
+  for _ in $(seq 1 1200); do
+    kill -0 $pid 2>/dev/null || fail "the demo ended before it played"
+    grep -qE "^mvrk_dms: (playing from|paused at) " demo.log && return 0
+    sleep 0.2
+  done
+  fail "the demo did not start its frames in 4 min"
+}
+
+# Waits until the picture moves: the scenes play (whatever they show).
 wait_playing() {
+  wait_loop
   for _ in $(seq 1 240); do
     kill -0 $pid 2>/dev/null || fail "the demo ended before it played"
     grab a.rgb && sleep 0.3 && grab b.rgb || fail "no screen grab"
-    if ! cmp -s a.rgb b.rgb && [ "$(brightness b.rgb)" -gt 20 ]; then
+    if ! cmp -s a.rgb b.rgb; then
       playing=$SECONDS
       return 0
     fi
     sleep 0.2
   done
   fail "the picture never moved"
+}
+
+# The music time the demo last said it is paused at.
+paused_time() {
+  sed -n 's/^mvrk_dms: paused at \([0-9]*\) ms$/\1/p' demo.log | tail -1
+}
+
+# Waits until the paused picture stands on the screen (W x H at the top-left,
+# default 640 x 480): two grabs half a second apart the same, into $1.
+wait_held() {
+  local size=${2:-640x480}
+  for _ in $(seq 1 240); do
+    kill -0 $pid 2>/dev/null || fail "the demo ended while paused"
+    ffmpeg -v error -y -f x11grab -video_size "$size" -i "$DISPLAY" -frames:v 1 -f rawvideo \
+      -pix_fmt rgb24 held_a.rgb && sleep 0.5 &&
+      ffmpeg -v error -y -f x11grab -video_size "$size" -i "$DISPLAY" -frames:v 1 -f rawvideo \
+        -pix_fmt rgb24 "$1" || fail "no screen grab"
+    cmp -s held_a.rgb "$1" && return 0
+  done
+  fail "the paused picture never stood still"
+}
+
+# The mean of the capture's frame at music time $1, at output size $2
+# (default 640x480).
+capture_mean() {
+  "$(dirname "$DEMO")/mvrk_capture" --data . --from "$1" --to "$1" --size "${2:-640x480}" \
+    --frames "capture$1" > capture.log 2>&1 || { cat capture.log; fail "no capture at $1 ms"; }
+  ffmpeg -v error -i "capture$1/$1.png" -f rawvideo -pix_fmt rgb24 - | od -An -tu1 -v |
+    awk '{ for (i = 1; i <= NF; i++) { s += $i; n++ } } END { print int(s / n) }'
+}
+
+# The screen's mean $1 is within 3 of the capture's $2 (the live frame at a
+# held time is the capture's frame at that time, but for the odd pixel).
+near_capture() {
+  [ "$1" -ge $(($2 - 3)) ] && [ "$1" -le $(($2 + 3)) ] ||
+    fail "the screen's mean $1 is not near the capture's $2 at that time"
 }
 
 # One quick Escape, press and release back to back, while the demo is
@@ -251,10 +319,10 @@ case "$HOW" in
     width=${SCREEN%x*}
     pillar=$(( (width - 1920) / 2 ))
     wid=$(wait_window mvrk_dms) || fail "no window titled mvrk_dms appeared"
-    wait_playing
+    wait_loop
+    [ "$(paused_time)" = 147000 ] || fail "not paused at 147000 ms"
     grep -q "frame 1920x1440" demo.log || fail "the frame is not 1920x1440"
-    ffmpeg -v error -y -f x11grab -video_size "$SCREEN" -i "$DISPLAY" -frames:v 1 -f rawvideo \
-      -pix_fmt rgb24 desktop.rgb || fail "no screen grab"
+    wait_held desktop.rgb "$SCREEN"
     [ -n "${MVRK_DESKTOP_SHOT:-}" ] && ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 \
       -video_size "$SCREEN" -i desktop.rgb "${MVRK_DESKTOP_SHOT%.png}-$SCREEN.png"
     press_until_gone mvrk_dms Escape
@@ -275,23 +343,17 @@ case "$HOW" in
     echo "$HOW: pillars brightest $pillars, the picture's edge columns brightest $first and $last, its mean $middle"
     [ "$pillars" -eq 0 ] || fail "the pillars are not black"
     [ "$first" -gt 20 ] && [ "$last" -gt 20 ] || fail "a black column at the picture's side"
-    # The capture at this size over the seconds the grab can fall in: the
-    # screen's mean lies near the range of theirs.
-    "$(dirname "$DEMO")/mvrk_capture" --data . --from 147000 --to 153000 --step 2000 \
-      --size 1920x1080 --frames capture > capture.log 2>&1 || { cat capture.log; fail "no capture"; }
-    read -r low high < <(for f in capture/*.png; do
-        ffmpeg -v error -i "$f" -f rawvideo -pix_fmt rgb24 - | od -An -tu1 -v |
-          awk '{ for (i = 1; i <= NF; i++) { s += $i; n++ } } END { print int(s / n) }'
-      done | sort -n | awk 'NR == 1 {l = $1} {h = $1} END {print l, h}')
-    echo "$HOW: the capture's means from $low to $high"
-    [ "$middle" -ge $((low - 25)) ] && [ "$middle" -le $((high + 25)) ] ||
-      fail "the picture's mean $middle is far from the capture's $low to $high"
+    # The capture at this size and time: the screen's picture is its frame.
+    captured=$(capture_mean 147000 1920x1080)
+    echo "$HOW: the capture's mean at 147000 ms $captured"
+    near_capture "$middle" "$captured"
     ;;
   sized)
     # A window of the size asked for, the frame native in it, and native again
-    # at the new size after a resize.
+    # at the new size after a resize; the music held at 147 s throughout.
     wid=$(wait_window mvrk_dms) || fail "no window titled mvrk_dms appeared"
-    wait_playing
+    wait_loop
+    [ "$(paused_time)" = 147000 ] || fail "not paused at 147000 ms"
     size=$(xwininfo -id "$wid" | awk '/Width:/ {w = $2} /Height:/ {h = $2} END {print w "x" h}')
     [ "$size" = 1024x768 ] || fail "the window is $size, not 1024x768"
     grep -q "frame 1024x768" demo.log || fail "the frame is not native at 1024x768"
@@ -320,7 +382,10 @@ case "$HOW" in
       } END { print a + 0, int(s / n), b + 0 }')
     echo "$HOW: at 800x800 above the frame brightest $above, below $below, the frame's mean $inside"
     [ "$above" -eq 0 ] && [ "$below" -eq 0 ] || fail "the rows above and below the 800x600 frame are not black"
-    [ "$inside" -gt 20 ] || fail "no picture in the 800x800 window"
+    # The music stands at 147 s: the frame there is the capture's.
+    captured=$(capture_mean 147000 800x600)
+    echo "$HOW: the capture's mean at 147000 ms, 800x600: $captured"
+    near_capture "$inside" "$captured"
     echo "$HOW: a 1024x768 window drew a 1024x768 frame, 1280x960 at 1280x720 and 800x600 at 800x800"
     press_until_gone mvrk_dms Escape
     ;;
@@ -343,6 +408,37 @@ case "$HOW" in
     [ $status -eq 1 ] || fail "ended with status $status, not 1"
     grep -q "lost the connection to the X display $DISPLAY" demo.log ||
       fail "standard error does not name the lost display"
+    exit 0
+    ;;
+  fatalterm|fatalint)
+    # The box of a fatal start-up error is up; the signal must end the demo
+    # at once with status 1, and the box's process (SDL shows it from a child
+    # process) with it.
+    wait_window Error > /dev/null || fail "no Error box"
+    grep -q 'Error: data\\font.jpg: ' demo.log || fail "standard error does not name the missing font"
+    grep -q 'run mvrk_dms in its content folder' demo.log || fail "standard error names no way out"
+    box=$(pgrep -P $pid | head -1)
+    signal=$([ "$HOW" = fatalterm ] && echo TERM || echo INT)
+    kill -$signal $pid
+    sent=$(date +%s%N)
+    for _ in $(seq 1 50); do
+      kill -0 $pid 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -0 $pid 2>/dev/null && fail "SIG$signal did not end the demo in 5 s while its box was up"
+    wait $pid
+    status=$?
+    took=$(( ($(date +%s%N) - sent) / 1000000 ))
+    echo "$HOW: SIG$signal ended the demo in $took ms, status $status"
+    [ $status -eq 1 ] || fail "ended with status $status, not 1"
+    # The box's process is gone (or a zombie waiting for a reaper) and so is
+    # its window.
+    for _ in $(seq 1 50); do
+      { [ -z "$box" ] || ! ps -o stat= -p "$box" | grep -qv Z; } && [ -z "$(find_window Error)" ] && break
+      sleep 0.1
+    done
+    [ -n "$box" ] && ps -o stat= -p "$box" | grep -qv Z && fail "the box's process $box outlived the demo"
+    [ -n "$(find_window Error)" ] && fail "the box outlived the demo"
     exit 0
     ;;
   decline)
@@ -368,20 +464,16 @@ case "$HOW" in
     ;;
   escape)
     wait_window mvrk_dms > /dev/null || fail "no window titled mvrk_dms appeared"
-    # What the window shows once the opening scene plays: the frame must
-    # reach the screen, not stay black. Loading comes first and takes longer
-    # on a busy machine or under the sanitizers, so look again for up to a
-    # minute.
-    brightness=none
-    for _ in $(seq 1 30); do
-      sleep 2
-      brightness=$(ffmpeg -v error -f x11grab -video_size 640x480 -i "$DISPLAY" -frames:v 1 \
-                     -f rawvideo -pix_fmt gray - | od -An -tu1 -v |
-                   awk '{ for (i = 1; i <= NF; i++) { sum += $i; n++ } } END { if (n) print int(sum / n) }')
-      [ "${brightness:-0}" -gt 30 ] && break
-    done
-    echo "$HOW: mean screen brightness ${brightness:-none}"
-    [ "${brightness:-0}" -gt 30 ] || fail "the window shows no picture (mean brightness ${brightness:-none})"
+    # The full-screen start, held at 147 s: the frame must reach the screen,
+    # not stay black, and be the capture's frame of that time.
+    wait_loop
+    [ "$(paused_time)" = 147000 ] || fail "not paused at 147000 ms"
+    wait_held shown.rgb
+    shown=$(brightness shown.rgb)
+    captured=$(capture_mean 147000)
+    echo "$HOW: the screen's mean $shown, the capture's at 147000 ms $captured"
+    [ "$shown" -gt 30 ] || fail "the window shows no picture (mean $shown)"
+    near_capture "$shown" "$captured"
     press_until_gone mvrk_dms Escape
     ;;
   close)
@@ -399,18 +491,18 @@ case "$HOW" in
     ;;
   workflow)
     wid=$(wait_window mvrk_dms) || fail "no window titled mvrk_dms appeared"
-    # Loading shows a still start-up screen; playing shows a moving picture.
-    wait_playing
-    echo "$HOW: playing after $playing s"
-
-    paused_at=$SECONDS
-    press "$wid" space
-    sleep 1
-    grab paused1.rgb
+    # Started paused at 200 s: the loading screen, then the held picture,
+    # which is the capture's frame of 200 s and stands still.
+    wait_loop
+    [ "$(paused_time)" = 200000 ] || fail "not paused at 200000 ms"
+    wait_held paused1.rgb
     sleep 1
     grab paused2.rgb
     cmp -s paused1.rgb paused2.rgb || fail "the picture moved while paused"
-    echo "$HOW: paused, two grabs a second apart are the same"
+    shown=$(brightness paused2.rgb)
+    captured=$(capture_mean 200000)
+    echo "$HOW: paused at 200000 ms, two grabs a second apart are the same; the screen's mean $shown, the capture's $captured"
+    near_capture "$shown" "$captured"
 
     press "$wid" F1
     sleep 1
@@ -425,6 +517,21 @@ case "$HOW" in
     grab hidden.rgb
     cmp -s hidden.rgb paused2.rgb || fail "after F1 twice the paused picture is not the same as before"
     echo "$HOW: F1 shows the overlay and hides it again"
+
+    # The window is resizable, and the held frame grows with it: the strip
+    # right of x = 640, black root window before, shows the picture.
+    xprop -id "$wid" WM_NORMAL_HINTS | grep -q "maximum size" && fail "the window is not resizable"
+    xdotool windowsize "$wid" 800 600
+    for _ in $(seq 1 20); do
+      grep -q "frame 800x600" demo.log && break
+      sleep 0.5
+    done
+    grep -q "frame 800x600" demo.log || fail "the frame did not follow the window to 800x600"
+    wait_held grown.rgb 800x600
+    lit=$(od -An -tu1 -v -w2400 grown.rgb | awk 'NR > 100 && NR <= 500 {
+        for (i = 640 * 3 + 1; i <= NF; i++) { lit += $i > 0; n++ } } END { print (n && lit * 2 > n) ? 1 : 0 }')
+    [ "$lit" = 1 ] || fail "the frame did not grow with the window"
+    echo "$HOW: resized to 800 x 600, the frame fills it"
 
     # A path file that cannot be read on reload: reported, the demo plays on.
     cp data/scene_outro.camera outro.camera
@@ -456,24 +563,37 @@ case "$HOW" in
     rmdir default.camera
     echo "$HOW: the right button saved default.camera; a failed save was reported and it played on"
 
+    # Space plays on: the picture moves. Space again holds it where the demo
+    # says, and the screen then shows the capture of that time.
+    wait_held before.rgb 800x600
+    press "$wid" space
+    playing=$SECONDS
+    sleep 1
+    ffmpeg -v error -y -f x11grab -video_size 800x600 -i "$DISPLAY" -frames:v 1 -f rawvideo \
+      -pix_fmt rgb24 resumed.rgb || fail "no screen grab"
+    cmp -s resumed.rgb before.rgb && fail "the picture did not move after Space"
+    grep -q "^mvrk_dms: playing from " demo.log || fail "the resume was not reported"
+    echo "$HOW: Space played on"
+    sleep 1
+    paused_at=$SECONDS
+    press "$wid" space
+    for _ in $(seq 1 20); do
+      [ "$(paused_time)" != 200000 ] && break
+      sleep 0.2
+    done
+    held=$(paused_time)
+    [ "$held" != 200000 ] || fail "Space did not pause again"
+    wait_held held.rgb 800x600
+    sleep 1
+    ffmpeg -v error -y -f x11grab -video_size 800x600 -i "$DISPLAY" -frames:v 1 -f rawvideo \
+      -pix_fmt rgb24 held2.rgb || fail "no screen grab"
+    cmp -s held.rgb held2.rgb || fail "the picture moved while paused"
+    shown=$(brightness held.rgb)
+    captured=$(capture_mean "$held" 800x600)
+    echo "$HOW: Space paused at $held ms; the screen's mean $shown, the capture's $captured"
+    near_capture "$shown" "$captured"
     press "$wid" space
     resumed_at=$SECONDS
-    sleep 1
-    grab resumed.rgb
-    cmp -s resumed.rgb paused2.rgb && fail "the picture did not move after resuming"
-    echo "$HOW: resumed"
-
-    # The window is resizable, and the frame grows with it: the strip right
-    # of x = 640, black root window before, shows the picture.
-    xprop -id "$wid" WM_NORMAL_HINTS | grep -q "maximum size" && fail "the window is not resizable"
-    xdotool windowsize "$wid" 800 600
-    sleep 1
-    ffmpeg -v error -y -f x11grab -video_size 800x600 -i "$DISPLAY" -frames:v 1 \
-      -vf crop=160:400:640:100 -f rawvideo -pix_fmt rgb24 right.rgb
-    lit=$(od -An -tu1 -v right.rgb |
-          awk '{ for (i = 1; i <= NF; i++) { lit += $i > 0; n++ } } END { print (n && lit * 2 > n) ? 1 : 0 }')
-    [ "$lit" = 1 ] || fail "the frame did not grow with the window"
-    echo "$HOW: resized to 800 x 600, the frame fills it"
     ;;
 esac
 
@@ -485,11 +605,13 @@ if [ "$HOW" = full ] && [ $SECONDS -lt 224 ]; then
   fail "ended after $SECONDS s, before its music did"
 fi
 if [ "$HOW" = workflow ]; then
-  # 24 s of music from 200000 ms; the first moving grab comes a little after
-  # the music starts, and the seconds here are whole.
+  # 24 s of music from 200000 ms, played from the first Space on, less the
+  # second pause; the seconds here are whole.
   played=$((SECONDS - playing - (resumed_at - paused_at)))
   echo "$HOW: $played s of music played"
-  [ $played -ge 19 ] && [ $played -le 30 ] || fail "played $played s, not about 24"
+  # Not before the music can have ended; the key presses, grabs and the
+  # teardown on a busy machine add seconds after it.
+  [ $played -ge 19 ] && [ $played -le 45 ] || fail "played $played s, not about 24"
 fi
 grep -q "silently" demo.log && fail "the soundtrack did not play"
 exit 0
@@ -571,9 +693,12 @@ fi
 
 for run in "640x480 escape" "640x480 close" "1280x1024 decline" "1280x1024 windowed" \
            "640x480 tapplaying" "640x480 taploading" "640x480 lostfull" "640x480 lostwindow" \
+           "1024x768 fatalterm" "1024x768 fatalint" \
            "1920x1080 desktop" "2560x1080 desktopwide" "1280x1024 sized" \
            "640x480 full" "800x600 workflow"; do
   read -r screen how <<< "$run"
+  # MVRK_WINDOW_CASES, a list of case names, runs only those.
+  [ -n "${MVRK_WINDOW_CASES:-}" ] && [[ " $MVRK_WINDOW_CASES " != *" $how "* ]] && continue
   run_case "$screen" "$how" || failed=1
 done
 exit $failed
