@@ -43,7 +43,9 @@ bool RunDemo(const TDemoOptions& options)
   InitDemo(clock, [&] { PresentFrame(options.From); }, options.From);
   // Said on standard error as the pause key says it, with the time.
   if (options.Paused) {
+    // Held at From exactly, however long the pause took to come.
     clock.Pause();
+    clock.Seek(options.From);
     std::fprintf(stderr, "mvrk_dms: paused at %d ms\n", static_cast<int>(clock.Position()));
   } else {
     std::fprintf(stderr, "mvrk_dms: playing from %d ms\n", static_cast<int>(options.From));
