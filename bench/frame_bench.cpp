@@ -150,8 +150,8 @@ int main(int argc, char** argv)
   auto started = std::chrono::steady_clock::now();
   std::string error;
   UseReferencePath(options.Reference);
-  const TFrameFit fit = FrameToFit(options.Width, options.Height);
-  if (!StartHeadlessDemo(options.Content, fit.FrameWidth, fit.FrameHeight, options.Samples, [] {},
+  const TFrameSize fit = FrameForOutput(options.Width, options.Height);
+  if (!StartHeadlessDemo(options.Content, fit.Width, fit.Height, options.Samples, [] {},
                          error)) {
     std::fprintf(stderr, "mvrk_bench: %s\n", error.c_str());
     return 1;

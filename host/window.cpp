@@ -41,33 +41,28 @@ std::string FrameDescription()
          (samples == 1 ? std::string("no multisampling") : std::to_string(samples) + " samples");
 }
 
-// Outside the full-screen 640 x 480 mode, the frame is drawn natively at the
-// size that fits the window (FrameToFit: the picture edge to edge on 16:9,
-// the whole 4:3 frame on 4:3); a window too small for a 320 x 240 frame
-// shows the frame it has, scaled. The frame's size for the window now, or
-// {0, 0} when it keeps its size.
-TFrameFit FrameForWindow()
+// The frame the window shows: 640 x 480 in the full-screen 640 x 480 mode,
+// else the frame for its drawable (FrameForOutput: drawn natively, the
+// picture edge to edge on 16:9, the whole 4:3 frame on 4:3).
+TFrameSize WindowFrameSize()
 {
   if (FullScreen || !WindowHandle)
-    return {};
+    return {BaseFrameWidth, BaseFrameHeight};
   int width = 0;
   int height = 0;
   SDL_GL_GetDrawableSize(WindowHandle, &width, &height);
-  const TFrameFit fit = FrameToFit(width, height);
-  if (fit.FrameWidth == FrameWidth && fit.FrameHeight == FrameHeight)
-    return {};
-  return fit;
+  return FrameForOutput(width, height);
 }
 
 // A window that changed size while playing: the frame and its render targets
 // are made anew, and the trail starts afresh.
 void FollowWindowSize()
 {
-  const TFrameFit fit = FrameForWindow();
+  const TFrameSize frame = WindowFrameSize();
   std::string error;
-  if (fit.FrameWidth == 0)
+  if (frame.Width == FrameWidth && frame.Height == FrameHeight)
     return;
-  if (ResizeFrame(fit.FrameWidth, fit.FrameHeight, error))
+  if (ResizeFrame(frame.Width, frame.Height, error))
     std::fprintf(stderr, "mvrk_dms: %s\n", FrameDescription().c_str());
   else
     std::fprintf(stderr, "mvrk_dms: the frame stays %dx%d: %s\n", FrameWidth, FrameHeight,
@@ -336,27 +331,26 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
     ReportFailure("Cant't activate the GL rendering context.", reason, TMessageIcon::Warning);
     return false;
   }
-  std::string error;
-  if (!CreateFrameBuffer(error)) {
-    DestroyDemoWindow();
-    ReportFailure("Cant't create a GL rendering context.", error, TMessageIcon::Warning);
-    return false;
-  }
-  if (!ChooseFrameSamples(samples, error)) {
-    DestroyDemoWindow();
-    ReportFailure(("mvrk_dms: " + error).c_str(), "", TMessageIcon::Error);
-    return false;
-  }
   // The music clock paces the frames; waiting for the display would only add jitter.
   SDL_GL_SetSwapInterval(0);
 
   SDL_ShowWindow(WindowHandle);
   SDL_RaiseWindow(WindowHandle);
-  // A window larger than the driver's frames shows the 640 x 480 frame scaled.
-  const TFrameFit fit = FrameForWindow();
-  if (fit.FrameWidth > 0 && !ChooseFrameSize(fit.FrameWidth, fit.FrameHeight, error))
-    std::fprintf(stderr, "mvrk_dms: the frame stays %dx%d: %s\n", FrameWidth, FrameHeight,
-                 error.c_str());
+  // Where the driver cannot make the window's frame, the 640 x 480 frame,
+  // shown scaled.
+  std::string error;
+  const TFrameSize frame = WindowFrameSize();
+  bool made = MakeFrame(frame.Width, frame.Height, samples, error);
+  if (!made && (frame.Width != BaseFrameWidth || frame.Height != BaseFrameHeight)) {
+    std::fprintf(stderr, "mvrk_dms: the frame is %dx%d instead: %s\n", BaseFrameWidth,
+                 BaseFrameHeight, error.c_str());
+    made = MakeFrame(BaseFrameWidth, BaseFrameHeight, samples, error);
+  }
+  if (!made) {
+    DestroyDemoWindow();
+    ReportFailure(("mvrk_dms: " + error).c_str(), "", TMessageIcon::Error);
+    return false;
+  }
   std::fprintf(stderr, "mvrk_dms: %s\n", FrameDescription().c_str());
   SetupViewport(FrameWidth, FrameHeight);
   return true;

@@ -16,10 +16,11 @@ class TMusicClock;
 // window without a mode change (desktop) or a window of width x height
 // (resizable), with its GL context current and the frame's viewport set
 // (SetupViewport); outside the full-screen mode the frame is drawn natively
-// at the largest 4:3 size that fits (FrameToFit) and follows the window's
-// size. samples: the frame's multisampling, 1 for none. Returns false, with
-// the failure shown to the user and whatever was made undone, when the
-// window or its context could not be had.
+// at the size whose letterbox band fits the window (FrameForOutput) and
+// follows the window's size, or at 640 x 480 where the driver cannot make
+// that size. samples: the frame's multisampling, 1 for none. Returns false,
+// with the failure shown to the user and whatever was made undone, when the
+// window, its context or its frame could not be had.
 bool CreateDemoWindow(const std::string& title, int width, int height, int bits, bool fullScreen,
                       bool resizable, bool desktop, int samples);
 

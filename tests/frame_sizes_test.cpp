@@ -87,7 +87,7 @@ TEST(FrameSize, ScaledBlurKeepsItsReach)
   EXPECT_LT(ScaledBlurWeight(155, 0.5), 155);
 
   // A bright square off centre on black.
-  const int side = BlurSize;
+  const int side = BaseBlurCorner;
   std::vector<uint8_t> small(static_cast<size_t>(side) * side * 3, 0);
   for (int y = 40; y < 72; ++y)
     for (int x = 50; x < 90; ++x)
@@ -133,11 +133,15 @@ TEST(FrameSize, EverySizeBuildsTheFrameToScale)
     SCOPED_TRACE(std::to_string(size.Width) + "x" + std::to_string(size.Height));
     ASSERT_TRUE(ResizeFrame(size.Width, size.Height, error)) << error;
     const double k = size.Width / 640.0;
-    EXPECT_EQ(FrameScale(), k);
-    EXPECT_GE(TextureSide(ScreenCopyA, GL_TEXTURE_WIDTH), size.Width);
-    EXPECT_GE(TextureSide(ScreenCopyA, GL_TEXTURE_HEIGHT), size.Height);
-    EXPECT_EQ(TextureSide(GlowTexture, GL_TEXTURE_WIDTH), std::lround(256 * k));
-    EXPECT_EQ(TextureSide(BlurTexture, GL_TEXTURE_WIDTH), std::lround(128 * k));
+    EXPECT_EQ(FrameWidth, size.Width);
+    EXPECT_EQ(FrameHeight, size.Height);
+    const TFrameTargets& targets = FrameTargets();
+    for (uint32_t copy : {targets.ScreenCopyA, targets.ScreenCopyB}) {
+      EXPECT_GE(TextureSide(copy, GL_TEXTURE_WIDTH), size.Width);
+      EXPECT_GE(TextureSide(copy, GL_TEXTURE_HEIGHT), size.Height);
+    }
+    EXPECT_EQ(TextureSide(targets.GlowTexture, GL_TEXTURE_WIDTH), std::lround(256 * k));
+    EXPECT_EQ(TextureSide(targets.BlurTexture, GL_TEXTURE_WIDTH), std::lround(128 * k));
 
     BeginSceneFrame();
     GLint viewport[4];

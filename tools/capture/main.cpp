@@ -197,7 +197,9 @@ bool SavePng(const std::string& path, const std::vector<uint8_t>& rgb, int width
 // The frame as the --size asked for: drawn at its fit, black bars around.
 std::vector<uint8_t> OutputFrame(const TOptions& options, const std::vector<uint8_t>& rgb)
 {
-  return PadFrame(rgb, FrameToFit(options.Width, options.Height), options.Width, options.Height);
+  const TFrameSize frame = FrameForOutput(options.Width, options.Height);
+  return PadFrame(rgb, PlaceFrame(frame, options.Width, options.Height), options.Width,
+                  options.Height);
 }
 
 bool SaveFrame(const TOptions& options, const std::string& path, const std::vector<uint8_t>& rgb,
@@ -281,12 +283,12 @@ int Capture(const TOptions& options)
   CatchStopSignals();
   const auto started = std::chrono::steady_clock::now();
   std::vector<uint8_t> frame;
-  const TFrameFit fit = FrameToFit(options.Width, options.Height);
+  const TFrameSize fit = FrameForOutput(options.Width, options.Height);
   UseReferencePath(options.Reference);
   // A start-up screen that cannot be written is said once the start-up
   // returns.
   std::string startupError;
-  const bool startedUp = StartHeadlessDemo(options.Data, fit.FrameWidth, fit.FrameHeight, options.Samples, [&] {
+  const bool startedUp = StartHeadlessDemo(options.Data, fit.Width, fit.Height, options.Samples, [&] {
     if (options.Startup.empty())
       return;
     ReadFramePixels(frame);
