@@ -70,11 +70,10 @@ std::string SizeText(int width, int height)
   return std::to_string(width) + "x" + std::to_string(height);
 }
 
-// Whether the piece is the one the next MakeFrame fails at; its side then is
-// RefusedSide instead of side.
-int PieceSide(TFramePiece piece, int side)
+// The side a piece is made at: side, or RefusedSide for the failing piece.
+int PieceSide(TFramePiece piece, TFramePiece failing, int side)
 {
-  return piece == FailingPiece ? RefusedSide : side;
+  return piece == failing ? RefusedSide : side;
 }
 
 // What of a width x height frame the driver cannot hold: its render buffers,
@@ -132,11 +131,12 @@ std::string DriverRefusal(GLenum glError, GLenum status)
 // Makes the frame buffer objects and render buffers of a width x height frame
 // with that many samples into fresh, leaving fresh's frame buffer object
 // bound. False with the GL error or the frame buffer status when the driver
-// refuses them; the caller releases what was made either way.
-bool MakeStorage(TFrameStorage& fresh, int width, int height, int samples, GLenum& glError,
-                 GLenum& status)
+// refuses them; the caller releases what was made either way. failing: the
+// piece to be refused (FailNextFramePiece).
+bool MakeStorage(TFrameStorage& fresh, int width, int height, int samples, TFramePiece failing,
+                 GLenum& glError, GLenum& status)
 {
-  const int colourWidth = PieceSide(TFramePiece::Storage, width);
+  const int colourWidth = PieceSide(TFramePiece::Storage, failing, width);
   glGenFramebuffers(1, &fresh.Object);
   glGenRenderbuffers(1, &fresh.Colour);
   glGenRenderbuffers(1, &fresh.DepthStencil);
@@ -165,7 +165,8 @@ bool MakeStorage(TFrameStorage& fresh, int width, int height, int samples, GLenu
 // Makes the render targets of a width x height frame into fresh, in the order
 // of TFramePiece, stopping at the first the driver refuses: false with the
 // GL error and the piece's name then. The caller releases what was made.
-bool MakeTargets(TFrameTargets& fresh, int width, int height, GLenum& glError, std::string& piece)
+bool MakeTargets(TFrameTargets& fresh, int width, int height, TFramePiece failing,
+                 GLenum& glError, std::string& piece)
 {
   const struct {
     TFramePiece Piece;
@@ -183,7 +184,7 @@ bool MakeTargets(TFrameTargets& fresh, int width, int height, GLenum& glError, s
        BlurCornerPixels(width), "blur texture"},
   };
   for (const auto& p : pieces) {
-    *p.Texture = CreateRenderTarget(PieceSide(p.Piece, p.Width), p.Height);
+    *p.Texture = CreateRenderTarget(PieceSide(p.Piece, failing, p.Width), p.Height);
     glError = glGetError();
     if (glError != GL_NO_ERROR) {
       piece = p.Name;
@@ -289,16 +290,14 @@ bool MakeFrame(int width, int height, int samples, std::string& error)
   while (glGetError() != GL_NO_ERROR) {
   }
 
-  FailingPiece = failing;
   TFrameStorage fresh;
   TFrameTargets freshTargets;
   GLenum glError = GL_NO_ERROR;
   GLenum status = GL_FRAMEBUFFER_COMPLETE;
   std::string piece;
-  bool made = MakeStorage(fresh, width, height, samples, glError, status);
+  bool made = MakeStorage(fresh, width, height, samples, failing, glError, status);
   if (made)
-    made = MakeTargets(freshTargets, width, height, glError, piece);
-  FailingPiece = TFramePiece::None;
+    made = MakeTargets(freshTargets, width, height, failing, glError, piece);
   glBindRenderbuffer(GL_RENDERBUFFER, static_cast<GLuint>(renderbuffer));
   glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
   if (!made) {

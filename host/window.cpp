@@ -342,9 +342,13 @@ bool CreateDemoWindow(const std::string& title, int width, int height, int bits,
   const TFrameSize frame = WindowFrameSize();
   bool made = MakeFrame(frame.Width, frame.Height, samples, error);
   if (!made && (frame.Width != BaseFrameWidth || frame.Height != BaseFrameHeight)) {
-    std::fprintf(stderr, "mvrk_dms: the frame is %dx%d instead: %s\n", BaseFrameWidth,
-                 BaseFrameHeight, error.c_str());
-    made = MakeFrame(BaseFrameWidth, BaseFrameHeight, samples, error);
+    std::string fallback;
+    made = MakeFrame(BaseFrameWidth, BaseFrameHeight, samples, fallback);
+    if (made)
+      std::fprintf(stderr, "mvrk_dms: the frame is %dx%d instead: %s\n", BaseFrameWidth,
+                   BaseFrameHeight, error.c_str());
+    else
+      error = fallback;
   }
   if (!made) {
     DestroyDemoWindow();

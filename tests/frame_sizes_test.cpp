@@ -26,24 +26,6 @@ struct TSize {
 };
 const TSize Sizes[] = {{320, 240}, {1280, 960}, {1440, 1080}, {2880, 2160}};
 
-// Puts the frame back to 640 x 480 when the test ends, whatever it did.
-class TFrameSizeGuard {
-public:
-  ~TFrameSizeGuard()
-  {
-    std::string error;
-    ResizeFrame(BaseFrameWidth, BaseFrameHeight, error);
-  }
-};
-
-GLint TextureSide(uint32_t texture, GLenum which)
-{
-  GLint value = 0;
-  glBindTexture(GL_TEXTURE_2D, texture);
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, which, &value);
-  return value;
-}
-
 // The 2 x 2 mean of a frame twice as large, one channel value of one pixel.
 double HalvedAt(const std::vector<uint8_t>& big, int width, int x, int y, int c)
 {
@@ -127,7 +109,7 @@ TEST(FrameSize, EverySizeBuildsTheFrameToScale)
   std::string error;
   if (!UseRealScenes(error))
     GTEST_SKIP() << error;
-  TFrameSizeGuard guard;
+  TDefaultFrameGuard guard;
   SeedGuard seed;
   for (const TSize& size : Sizes) {
     SCOPED_TRACE(std::to_string(size.Width) + "x" + std::to_string(size.Height));
@@ -194,7 +176,7 @@ TEST(FrameSize, TwiceTheSizeAveragedDownIsThePicture)
   std::string error;
   if (!UseRealScenes(error))
     GTEST_SKIP() << error;
-  TFrameSizeGuard guard;
+  TDefaultFrameGuard guard;
   SeedGuard seed;
   for (const TSceneRow& row : SceneRows)
     for (double f : {0.3, 0.7}) {

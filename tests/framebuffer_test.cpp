@@ -13,49 +13,12 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-// Puts back the 640 x 480 frame without multisampling when the test ends,
-// whatever it did.
-class TDefaultFrameGuard {
-public:
-  ~TDefaultFrameGuard()
-  {
-    std::string error;
-    FailNextFramePiece(TFramePiece::None);
-    if (MakeFrame(BaseFrameWidth, BaseFrameHeight, 1, error))
-      SetupViewport(FrameWidth, FrameHeight);
-    StartFramesAfresh();
-  }
-};
-
-GLint TextureSide(uint32_t texture, GLenum which)
-{
-  GLint value = 0;
-  glBindTexture(GL_TEXTURE_2D, texture);
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, which, &value);
-  return value;
-}
-
-// A texture's level 0 as RGB bytes.
-std::vector<uint8_t> TexturePixels(uint32_t texture)
-{
-  const GLint width = TextureSide(texture, GL_TEXTURE_WIDTH);
-  const GLint height = TextureSide(texture, GL_TEXTURE_HEIGHT);
-  std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-  return rgb;
-}
-
-}  // namespace
-
 // A frame change that fails, for a size one step past the driver's render
 // buffers or at any piece the driver cannot make, changes nothing: the old
 // frame keeps its size, samples, render targets (names, sizes, pixels) and
-// last drawn pixels; the frame buffer and texture bindings, the viewport, the clear
-// colour and the pack alignment stay; no GL error is left; and the next frame
-// drawn is the frame drawn before the attempt.
+// last drawn pixels; the frame buffer and texture bindings, the viewport, the
+// clear colour and the pack alignment stay; no GL error is left; and the next
+// frame drawn is the frame drawn before the attempt.
 TEST(MakeFrame, FailedChangeLeavesTheFrameAsItWas)
 {
   std::string error;

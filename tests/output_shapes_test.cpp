@@ -21,16 +21,6 @@
 
 namespace {
 
-// Puts the frame back to 640 x 480 when the test ends, whatever it did.
-class TFrameSizeGuard {
-public:
-  ~TFrameSizeGuard()
-  {
-    std::string error;
-    ResizeFrame(BaseFrameWidth, BaseFrameHeight, error);
-  }
-};
-
 struct TShape {
   int Width, Height;
   bool EdgeToEdge;  // 16:9: the band fills the output
@@ -62,7 +52,7 @@ TEST(OutputShapes, PictureIsTheBandOfTheFrameAtTheFitsScale)
   std::string error;
   if (!UseRealScenes(error))
     GTEST_SKIP() << error;
-  TFrameSizeGuard guard;
+  TDefaultFrameGuard guard;
   SeedGuard seed;
   const int32_t times[] = {TimeAt(*SceneTable[Row("water").Slot], 0.5),
                            TimeAt(*SceneTable[Row("balance").Slot], 0.6)};

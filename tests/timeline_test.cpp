@@ -355,10 +355,8 @@ TEST(WarmUpScenesTest, LeavesNoTrace)
   glGetFloatv(GL_CURRENT_COLOR, colour);
   EXPECT_EQ(colour[1], 0.5f);
   EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
-  std::vector<uint8_t> copy(1024 * 512 * 3, 1);
-  glBindTexture(GL_TEXTURE_2D, FrameTargets().ScreenCopyA);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, copy.data());
+  const std::vector<uint8_t> copy = TexturePixels(FrameTargets().ScreenCopyA);
+  ASSERT_EQ(copy.size(), 1024u * 512 * 3);
   EXPECT_TRUE(std::all_of(copy.begin(), copy.end(), [](uint8_t v) { return v == 0; }));
 }
 
