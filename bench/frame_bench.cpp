@@ -150,8 +150,8 @@ bool StartUp(const TOptions& options, TBenchRun& run, std::string& error)
 {
   const auto started = std::chrono::steady_clock::now();
   UseReferencePath(options.Reference);
-  const TFrameFit fit = FrameToFit(options.Width, options.Height);
-  if (!StartHeadlessDemo(options.Content, fit.FrameWidth, fit.FrameHeight, options.Samples, [] {},
+  const TFrameSize fit = FrameForOutput(options.Width, options.Height);
+  if (!StartHeadlessDemo(options.Content, fit.Width, fit.Height, options.Samples, [] {},
                          error))
     return false;
   glFinish();

@@ -44,8 +44,9 @@ extern uint32_t SmogTexture;     // GL texture name; loaded by LoadAssets
 struct TPoint3 {
   float x, y, z;
 };
+// A streak's two ends in the ground plane of its own transform (y 0).
 struct TStreak {
-  float x0, y0, z0, x1, y1, z1;
+  float x0, z0, x1, z1;
 };
 
 extern TPoint3 Particles[ParticleCount];  // world units; written by GenerateParticles

@@ -4,7 +4,6 @@
 #include "engine/numbers.h"
 #include "engine/shaders.h"
 #include "engine/text.h"
-#include "engine/textures.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -18,11 +17,6 @@ namespace {
 
 // The corner BlurCorner reads back, blurs and uploads.
 std::vector<uint8_t> BlurBuffer;
-
-// The top-left corner of the frame (overlay units) that the glow is taken
-// from and the screen thumbnail covers.
-constexpr int GlowCorner = 256;
-
 
 // Corners top-left, top-right, bottom-right, bottom-left.
 void Quad(float x0, float y0, float x1, float y1, double s0, double t0, double s1, double t1)
@@ -42,8 +36,8 @@ void Quad(float x0, float y0, float x1, float y1, double s0, double t0, double s
 // The picture from a screen copy, over the given overlay rectangle.
 void CopyQuad(float x1, float y1)
 {
-  Quad(0, 0, x1, y1, 0.0, 0.0, static_cast<double>(FrameWidth) / ScreenCopyWidth(),
-       static_cast<double>(FrameHeight) / ScreenCopyHeight());
+  Quad(0, 0, x1, y1, 0.0, 0.0, static_cast<double>(FrameWidth) / ScreenCopySide(FrameWidth),
+       static_cast<double>(FrameHeight) / ScreenCopySide(FrameHeight));
 }
 
 // A whole square texture over the given overlay rectangle.
@@ -97,34 +91,16 @@ enum TBlurAndGlowUniform { PictureUniform, BlurUniform, MixColourUniform };
 
 }  // namespace
 
-int ScreenCopyWidth()
-{
-  return PowerOfTwoAtLeast(FrameWidth);
-}
-
-int ScreenCopyHeight()
-{
-  return PowerOfTwoAtLeast(FrameHeight);
-}
-
-int GlowCornerPixels()
-{
-  return FramePixels(GlowCorner);
-}
-
-int BlurCornerPixels()
-{
-  return FramePixels(BlurSize);
-}
-
 uint32_t CurrentScreenCopy()
 {
-  return ScreenCopyIndex == 1 ? ScreenCopyA : ScreenCopyB;
+  const TFrameTargets& targets = FrameTargets();
+  return ScreenCopyIndex == 1 ? targets.ScreenCopyA : targets.ScreenCopyB;
 }
 
 uint32_t PreviousScreenCopy()
 {
-  return ScreenCopyIndex == 1 ? ScreenCopyB : ScreenCopyA;
+  const TFrameTargets& targets = FrameTargets();
+  return ScreenCopyIndex == 1 ? targets.ScreenCopyB : targets.ScreenCopyA;
 }
 
 void DrawTrail(float alpha)
@@ -155,15 +131,15 @@ void DrawScreenThumbnail()
   glDisable(GL_BLEND);
   glColor4f(1, 1, 1, 1);
   glBindTexture(GL_TEXTURE_2D, CurrentScreenCopy());
-  CopyQuad(GlowCorner, GlowCorner);
+  CopyQuad(BaseGlowCorner, BaseGlowCorner);
   End2D();
 }
 
 void CaptureGlowCorner()
 {
   Begin2D();
-  glBindTexture(GL_TEXTURE_2D, GlowTexture);
-  const int corner = GlowCornerPixels();
+  glBindTexture(GL_TEXTURE_2D, FrameTargets().GlowTexture);
+  const int corner = GlowCornerPixels(FrameWidth);
   BeginFrameRead();
   glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, FrameHeight - corner, corner, corner);
   EndFrameRead();
@@ -175,7 +151,7 @@ void DrawGlowThumbnail()
   Begin2D();
   glDisable(GL_BLEND);
   glColor4f(1, 1, 1, 1);
-  glBindTexture(GL_TEXTURE_2D, GlowTexture);
+  glBindTexture(GL_TEXTURE_2D, FrameTargets().GlowTexture);
   FullQuad(128, 128);
   End2D();
 }
@@ -215,19 +191,18 @@ void BlurCorner(int weight)
     weight = 0;
   if (weight > 256)
     weight = 256;
-  const int side = BlurCornerPixels();
+  const int side = BlurCornerPixels(FrameWidth);
   BlurBuffer.resize(static_cast<size_t>(side) * side * 3);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   BeginFrameRead();
   glReadPixels(0, FrameHeight - side, side, side, GL_RGB, GL_UNSIGNED_BYTE, BlurBuffer.data());
   EndFrameRead();
-  BlurPasses(BlurBuffer.data(), side, ScaledBlurWeight(weight, FrameScale()));
-  glBindTexture(GL_TEXTURE_2D, BlurTexture);
+  BlurPasses(BlurBuffer.data(), side, ScaledBlurWeight(weight, FrameScale(FrameWidth)));
+  glBindTexture(GL_TEXTURE_2D, FrameTargets().BlurTexture);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, side, side, GL_RGB, GL_UNSIGNED_BYTE, BlurBuffer.data());
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  End2D();
 }
 
 void RestoreScreen()
@@ -237,7 +212,7 @@ void RestoreScreen()
   glBindTexture(GL_TEXTURE_2D, CurrentScreenCopy());
   glPushAttrib(GL_SCISSOR_BIT);
   glEnable(GL_SCISSOR_TEST);
-  const int corner = GlowCornerPixels();
+  const int corner = GlowCornerPixels(FrameWidth);
   glScissor(0, FrameHeight - corner, corner, corner);
   CopyQuad(ScreenWidth, ScreenHeight);
   glPopAttrib();
@@ -249,7 +224,7 @@ void AddGlow()
   Begin2D();
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE, GL_ONE);
-  glBindTexture(GL_TEXTURE_2D, BlurTexture);
+  glBindTexture(GL_TEXTURE_2D, FrameTargets().BlurTexture);
   FullQuad(ScreenWidth, ScreenHeight);
   glDisable(GL_BLEND);
   End2D();
@@ -261,7 +236,7 @@ void MixBlur(float red, float green, float blue, float alpha)
   glColor4f(red, green, blue, alpha);
   glEnable(GL_BLEND);
   glBlendFunc(GL_ONE_MINUS_SRC_ALPHA, GL_SRC_ALPHA);
-  glBindTexture(GL_TEXTURE_2D, BlurTexture);
+  glBindTexture(GL_TEXTURE_2D, FrameTargets().BlurTexture);
   FullQuad(ScreenWidth, ScreenHeight);
   glDisable(GL_BLEND);
   End2D();
@@ -281,11 +256,11 @@ bool MixBlurAndAddGlow(float red, float green, float blue, float alpha)
   glUniform4f(uniforms[MixColourUniform], red, green, blue, alpha);
   glColor4f(red, green, blue, alpha);
   glActiveTexture(GL_TEXTURE1);
-  glBindTexture(GL_TEXTURE_2D, BlurTexture);
+  glBindTexture(GL_TEXTURE_2D, FrameTargets().BlurTexture);
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, CurrentScreenCopy());
-  const double s1 = static_cast<double>(FrameWidth) / ScreenCopyWidth();
-  const double t1 = static_cast<double>(FrameHeight) / ScreenCopyHeight();
+  const double s1 = static_cast<double>(FrameWidth) / ScreenCopySide(FrameWidth);
+  const double t1 = static_cast<double>(FrameHeight) / ScreenCopySide(FrameHeight);
   const float w = ScreenWidth;
   const float h = ScreenHeight;
   glBegin(GL_QUADS);
@@ -306,7 +281,7 @@ bool MixBlurAndAddGlow(float red, float green, float blue, float alpha)
   glActiveTexture(GL_TEXTURE1);
   glBindTexture(GL_TEXTURE_2D, 0);
   glActiveTexture(GL_TEXTURE0);
-  glBindTexture(GL_TEXTURE_2D, BlurTexture);
+  glBindTexture(GL_TEXTURE_2D, FrameTargets().BlurTexture);
   End2D();
   return true;
 }

@@ -3,33 +3,24 @@
 // picture on the GPU, a software blur of the frame's top-left corner, the
 // blur mix and the additive glow, and the sphere-map switch.
 //
-// The picture lives in the frame buffer; two screen copies alternate from
-// frame to frame (ScreenCopyIndex 1 = ScreenCopyA is current). A copy holds
-// the picture at texels (0, 0) to (FrameWidth, FrameHeight), t = 0 at the
-// bottom row. The copies are the smallest powers of two that hold the frame
-// (1024 x 512 at 640 x 480); the glow corner (256 x 256) and the blurred
-// corner (128 x 128) are given for the 640 x 480 frame and scale with it
-// (FramePixels). Quads are in the overlay space (y down), 640 x 480 units at
-// any frame size. Every drawing operation issues GL calls and needs
-// GL_TEXTURE_2D enabled by the caller; BlurPasses, ScaledBlurWeight and the
-// size functions are plain arithmetic.
+// The picture lives in the frame buffer; two screen copies, render targets of
+// the frame (FrameTargets, engine/framebuffer.h), alternate from frame to
+// frame (ScreenCopyIndex 1 = ScreenCopyA is current). A copy holds the
+// picture at texels (0, 0) to (FrameWidth, FrameHeight), t = 0 at the bottom
+// row. The glow corner and the blurred corner are the frame's top-left
+// GlowCornerPixels and BlurCornerPixels a side (256 and 128 at 640 x 480).
+// Quads are in the overlay space (y down), 640 x 480 units at any frame size.
+// Every drawing operation issues GL calls on the frame as it is and needs
+// GL_TEXTURE_2D enabled by the caller; BlurPasses and ScaledBlurWeight are
+// plain arithmetic.
 #pragma once
 
 #include <cstdint>
 
-// The blurred corner of the 640 x 480 frame, a side in pixels.
-constexpr int BlurSize = 128;
-constexpr int BlurRowBytes = BlurSize * 3;
-
-// The render targets' sides at the frame's size: the screen copies (the
-// smallest powers of two at least FrameWidth and FrameHeight), the glow
-// corner (256 k) and the blurred corner (128 k).
-int ScreenCopyWidth();
-int ScreenCopyHeight();
-int GlowCornerPixels();
-int BlurCornerPixels();
-
-extern int32_t ScreenCopyIndex;  // 1 or 2; flipped by FlipScreenCopies every frame
+// 1 or 2: which screen copy is current. Flipped by FlipScreenCopies every
+// frame; put back by the timeline where it draws frames that must leave no
+// trace (the warm-up, a paused frame; host/timeline.h).
+extern int32_t ScreenCopyIndex;
 
 // The copy written this frame and the one written last frame.
 uint32_t CurrentScreenCopy();
@@ -52,7 +43,8 @@ void BlurPasses(uint8_t* buffer, int side, int weight);
 int ScaledBlurWeight(int weight, double k);
 // Reads the frame's top-left corner (BlurCornerPixels a side), blurs it with
 // the weight scaled to the frame (ScaledBlurWeight) and uploads it to
-// BlurTexture.
+// BlurTexture. Draws nothing, so it leaves the matrices alone; leaves the
+// pack and unpack alignment at 4.
 void BlurCorner(int weight);
 // Draws the current copy back over the top-left corner (the glow corner) that
 // the thumbnails overwrote; the rest of the frame is what was copied, so it is

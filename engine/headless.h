@@ -8,7 +8,7 @@
 
 #include <string>
 
-// Creates the context, makes it current and creates and binds the frame
-// buffer. Returns false with a reason when any step fails. The context is
+// Creates the context, makes it current and makes the 640 x 480 frame
+// (MakeFrame), bound. Returns false with a reason when any step fails. The context is
 // made once per process: later calls give the first call's answer.
 bool CreateHeadlessContext(std::string& error);

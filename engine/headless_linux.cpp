@@ -76,7 +76,7 @@ bool MakeHeadlessContext(std::string& error)
       getPlatformDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
   std::string surfaceless;
   if (display != EGL_NO_DISPLAY && ContextOn(display, surfaceless))
-    return CreateFrameBuffer(error);
+    return MakeFrame(BaseFrameWidth, BaseFrameHeight, 1, error);
   if (display == EGL_NO_DISPLAY)
     surfaceless = EglError("eglGetPlatformDisplayEXT(surfaceless)");
 
@@ -93,7 +93,7 @@ bool MakeHeadlessContext(std::string& error)
     display = getPlatformDisplay(EGL_PLATFORM_DEVICE_EXT, devices[d], nullptr);
     std::string reason;
     if (display != EGL_NO_DISPLAY && ContextOn(display, reason))
-      return CreateFrameBuffer(error);
+      return MakeFrame(BaseFrameWidth, BaseFrameHeight, 1, error);
     tried += "; device " + std::to_string(d) + ": " +
              (display == EGL_NO_DISPLAY ? EglError("eglGetPlatformDisplayEXT(device)") : reason);
   }

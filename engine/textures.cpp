@@ -14,11 +14,6 @@
 
 TTextureList Textures;
 
-uint32_t ScreenCopyA = 0;
-uint32_t ScreenCopyB = 0;
-uint32_t GlowTexture = 0;
-uint32_t BlurTexture = 0;
-
 namespace {
 
 // Larger images are refused before their pixels are allocated: the demo's
@@ -172,7 +167,8 @@ uint32_t LoadAlphaTexture(const std::string& colourFile, const std::string& alph
 
 uint32_t CreateRenderTarget(int width, int height)
 {
-  const std::vector<uint8_t> black(static_cast<size_t>(width) * height * 3, 0);
+  const std::vector<uint8_t> black(
+      width > 0 && height > 0 ? static_cast<size_t>(width) * height * 3 : 0, 0);
   const GLuint name = NewTexture(GL_LINEAR, GL_LINEAR);
   GLint alignment;
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);

@@ -1,6 +1,6 @@
 // Textures: JPEG images turned into mip-mapped GL textures, colour images with
-// a separate alpha image, the empty render targets of the screen effects and
-// the named texture list that scenes search by key.
+// a separate alpha image, empty render targets (the frame's, made by
+// engine/framebuffer.h) and the named texture list that scenes search by key.
 //
 // Rows are uploaded top row first, so t = 0 addresses the top row of an image
 // and s = 0 its left column. Textures are created at start-up and never
@@ -38,12 +38,6 @@ struct TTextureList {
 // The program's texture list, empty at start-up.
 extern TTextureList Textures;  // filled by LoadAssets, searched by the scenes
 
-// Render targets of the screen effects: GL texture names, sizes in texels.
-extern uint32_t ScreenCopyA;  // ScreenCopyWidth() x ScreenCopyHeight() (1024 x 512 at 640 x 480); created by InitDemo
-extern uint32_t ScreenCopyB;  // ScreenCopyWidth() x ScreenCopyHeight() (1024 x 512 at 640 x 480); created by InitDemo
-extern uint32_t GlowTexture;  // GlowCornerPixels() a side (256 at 640 x 480); created by InitDemo
-extern uint32_t BlurTexture;  // BlurCornerPixels() a side (128 at 640 x 480); created by InitDemo
-
 // filters are GL enumerants (GL_LINEAR, GL_LINEAR_MIPMAP_LINEAR, ...). Mipmaps
 // are built with GLU whatever the filters, at power-of-two size.
 uint32_t LoadTexture(const std::string& fileName, int magFilter, int minFilter);
@@ -51,7 +45,9 @@ uint32_t LoadTexture(const std::string& fileName, int magFilter, int minFilter);
 // level for a greyscale image). The two images must have the same size.
 uint32_t LoadAlphaTexture(const std::string& colourFile, const std::string& alphaFile,
                           int magFilter, int minFilter);
-// A black RGB texture with linear filters and no mipmaps.
+// A black RGB texture with linear filters and no mipmaps. A size the driver
+// refuses (a side below zero, say) leaves a GL error and the texture without
+// storage; the caller checks glGetError.
 uint32_t CreateRenderTarget(int width, int height);
 // Makes a render target of that size black again, as CreateRenderTarget left it.
 void ClearRenderTarget(uint32_t texture, int width, int height);

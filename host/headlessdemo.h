@@ -15,9 +15,8 @@ bool UseContentDirectory(const std::string& contentDir, std::string& error);
 
 // UseContentDirectory, then masks floating-point exceptions, keeps freed
 // memory in the process (KeepFreedMemory), makes the headless GL context
-// current, gives the frame its size (width x height pixels, 4:3;
-// ChooseFrameSize) and its samples (1 for none; ChooseFrameSamples), sets the
-// frame's viewport and runs InitDemo; present is called once
+// current, makes the frame width x height pixels (4:3) with samples per
+// pixel (1 for none; MakeFrame), sets the frame's viewport and runs InitDemo; present is called once
 // the "PRERENDERING..." screen is drawn. Returns false with a reason when a
 // step fails. Call it once per process.
 bool StartHeadlessDemo(const std::string& contentDir, int width, int height, int samples,

@@ -40,7 +40,7 @@ bool StartHeadlessDemo(const std::string& contentDir, int width, int height, int
     error = "no headless GL context: " + error;
     return false;
   }
-  if (!ChooseFrameSize(width, height, error) || !ChooseFrameSamples(samples, error))
+  if (!MakeFrame(width, height, samples, error))
     return false;
   SetupViewport(FrameWidth, FrameHeight);
   // Nothing plays: the callers name each frame's time themselves.

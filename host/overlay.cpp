@@ -93,10 +93,11 @@ void DrawOverlay(const std::vector<std::string>& lines, int windowWidth, int win
   // Overlay units at the frame's scale, from the top-left corner of what the
   // window shows of the frame: where the window crops the frame's bars the
   // lines move down with the picture's top edge and stay in the window.
-  const TFitRect fit = FitFrameToWindow(windowWidth, windowHeight);
-  const int shownLeft = std::max(fit.x, 0);
-  const int shownTop = std::min(fit.y + fit.height, windowHeight);
-  glViewport(shownLeft, shownTop - fit.height, fit.width, fit.height);
+  const TFramePlacement place = PlaceFrame({FrameWidth, FrameHeight}, windowWidth, windowHeight);
+  const int shownLeft = std::max(place.Left, 0);
+  const int shownTop = std::max(place.Top, 0);
+  // GL's window rows count from the bottom.
+  glViewport(shownLeft, windowHeight - shownTop - place.Height, place.Width, place.Height);
   // Whatever the scene left on that would change the text.
   for (GLenum state : {GL_SCISSOR_TEST, GL_DEPTH_TEST, GL_STENCIL_TEST, GL_ALPHA_TEST, GL_LIGHTING,
                        GL_CULL_FACE, GL_FOG, GL_TEXTURE_GEN_S, GL_TEXTURE_GEN_T})

@@ -46,7 +46,7 @@ std::vector<std::string> OverlayLines(const TOverlayInfo& info);
 
 // Draws the lines over the window's framebuffer (0), on a dark box, in the
 // demo's font, at the top left of what a window of windowWidth x
-// windowHeight pixels shows of the frame (as BlitFrameToWindow placed it), in
+// windowHeight pixels shows of the frame (where PlaceFrame puts it), in
 // overlay units at the frame's scale. Puts back the GL state it changes:
 // framebuffer bindings, attributes, matrices.
 void DrawOverlay(const std::vector<std::string>& lines, int windowWidth, int windowHeight);

@@ -81,21 +81,6 @@ void DrawScenes(int32_t t)
       scene->Render(t, CarriedPacing);
 }
 
-// The four render targets the effects use, with their sizes at the frame's
-// size: created at start-up and made anew when the frame changes size,
-// cleared again after the warm-up.
-struct TRenderTargetSlot {
-  uint32_t* Texture;
-  int Width, Height;
-};
-std::vector<TRenderTargetSlot> RenderTargets()
-{
-  return {{&ScreenCopyA, ScreenCopyWidth(), ScreenCopyHeight()},
-          {&ScreenCopyB, ScreenCopyWidth(), ScreenCopyHeight()},
-          {&GlowTexture, GlowCornerPixels(), GlowCornerPixels()},
-          {&BlurTexture, BlurCornerPixels(), BlurCornerPixels()}};
-}
-
 // The GL matrices of the three modes and which mode is current.
 struct TMatrices {
   GLint Mode;
@@ -171,8 +156,7 @@ void WarmUpScenes(int32_t startTime)
   for (int k = 0; k < FirstFrameRehearsals; ++k)
     DrawScenes(startTime);
   glFinish();
-  for (const TRenderTargetSlot& target : RenderTargets())
-    ClearRenderTarget(*target.Texture, target.Width, target.Height);
+  ClearFrameTargets();
   glPopClientAttrib();
   glPopAttrib();
   RestoreFrameContents();
@@ -220,9 +204,6 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present, int32_t 
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
   glClearColor(0.0f, 0.0f, 0.0f, 0.5f);
 
-  for (const TRenderTargetSlot& target : RenderTargets())
-    *target.Texture = CreateRenderTarget(target.Width, target.Height);
-
   FontTexture = LoadAlphaTexture("data\\font.jpg", "data\\font.jpg", GL_LINEAR,
                                  GL_LINEAR_MIPMAP_LINEAR);
 
@@ -245,38 +226,8 @@ void InitDemo(TMusicClock& clock, const std::function<void()>& present, int32_t 
 
 bool ResizeFrame(int width, int height, std::string& error)
 {
-  const int oldWidth = FrameWidth;
-  const int oldHeight = FrameHeight;
-  if (!ChooseFrameSize(width, height, error))
+  if (!MakeFrame(width, height, FrameSampleCount(), error))
     return false;
-  // The render targets at the new size are made beside the old ones; if the
-  // driver cannot make them, the frame goes back to its old size and keeps
-  // its old targets.
-  while (glGetError() != GL_NO_ERROR) {
-  }
-  GLint boundTexture = 0;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &boundTexture);
-  const std::vector<TRenderTargetSlot> targets = RenderTargets();
-  std::vector<uint32_t> made;
-  for (const TRenderTargetSlot& target : targets)
-    made.push_back(CreateRenderTarget(target.Width, target.Height));
-  const GLenum madeError = glGetError();
-  if (madeError != GL_NO_ERROR) {
-    for (uint32_t texture : made)
-      glDeleteTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(boundTexture));
-    std::string restored;
-    ChooseFrameSize(oldWidth, oldHeight, restored);
-    error = "the driver cannot make the render targets of the " + std::to_string(width) + "x" +
-            std::to_string(height) + " frame" +
-            (madeError == GL_OUT_OF_MEMORY ? std::string(": out of memory")
-                                            : " (GL error " + std::to_string(madeError) + ")");
-    return false;
-  }
-  for (size_t i = 0; i < targets.size(); ++i) {
-    glDeleteTextures(1, targets[i].Texture);
-    *targets[i].Texture = made[i];
-  }
   SetupViewport(FrameWidth, FrameHeight);
   StartFramesAfresh();
   return true;

@@ -40,8 +40,8 @@ void BuildSceneTable();
 // the projection through their cameras.
 void SetupViewport(int width, int height);
 
-// One-time start-up once the GL context is current: the scene table
-// (BuildSceneTable), GL defaults, render targets, font, the "PRERENDERING..." screen (shown with present), assets,
+// One-time start-up once the GL context is current and the frame made
+// (MakeFrame): the scene table (BuildSceneTable), GL defaults, font, the "PRERENDERING..." screen (shown with present), assets,
 // every scene's Prepare, WarmUpScenes, then the music is started at
 // startTime ms.
 void InitDemo(TMusicClock& clock, const std::function<void()>& present, int32_t startTime);
@@ -67,12 +67,13 @@ constexpr int WarmUpFrameCount = 5;
 extern const double WarmUpFractions[WarmUpFrameCount];
 std::vector<int32_t> WarmUpTimes(const mve_genericscene& scene);
 
-// Gives the frame a new size once the demo has started (ChooseFrameSize) and
-// makes the render targets anew at that size; the next frame starts afresh,
-// with no trail from before, as after a seek. All or nothing: false with the
-// reason when the size or its render targets cannot be had; the frame, its
-// render targets and the GL state (viewport, clear colour, pack alignment)
-// then stay as they were, and the frames go on as before.
+// Makes the frame anew at a new size with its samples, storage and render
+// targets (MakeFrame), sets its viewport and projection (SetupViewport) and
+// starts the frames afresh, with no trail from before, as after a seek. All
+// or nothing: false with MakeFrame's reason when the frame cannot be had;
+// the frame, its render targets and pixels, the GL state (viewport, clear
+// colour, pack alignment, matrices) and the frame pacing then stay as they
+// were, and the frames go on as before.
 bool ResizeFrame(int width, int height, std::string& error);
 
 // Draws the scenes active at music time t into the frame, handing each the

@@ -43,33 +43,28 @@ std::string FrameDescription()
          (samples == 1 ? std::string("no multisampling") : std::to_string(samples) + " samples");
 }
 
-// Outside the full-screen 640 x 480 mode, the frame is drawn natively at the
-// size that fits the window (FrameToFit: the picture edge to edge on 16:9,
-// the whole 4:3 frame on 4:3); a window too small for a 320 x 240 frame
-// shows the frame it has, scaled. The frame's size for the window now, or
-// {0, 0} when it keeps its size.
-TFrameFit FrameForWindow()
+// The frame the window shows: 640 x 480 in the full-screen 640 x 480 mode,
+// else the frame for its drawable (FrameForOutput: drawn natively, the
+// picture edge to edge on 16:9, the whole 4:3 frame on 4:3).
+TFrameSize WindowFrameSize()
 {
   if (FullScreen || !WindowHandle)
-    return {};
+    return {BaseFrameWidth, BaseFrameHeight};
   int width = 0;
   int height = 0;
   SDL_GL_GetDrawableSize(WindowHandle, &width, &height);
-  const TFrameFit fit = FrameToFit(width, height);
-  if (fit.FrameWidth == FrameWidth && fit.FrameHeight == FrameHeight)
-    return {};
-  return fit;
+  return FrameForOutput(width, height);
 }
 
 // A window that changed size while playing: the frame and its render targets
 // are made anew, and the trail starts afresh.
 void FollowWindowSize()
 {
-  const TFrameFit fit = FrameForWindow();
+  const TFrameSize frame = WindowFrameSize();
   std::string error;
-  if (fit.FrameWidth == 0)
+  if (frame.Width == FrameWidth && frame.Height == FrameHeight)
     return;
-  if (ResizeFrame(fit.FrameWidth, fit.FrameHeight, error))
+  if (ResizeFrame(frame.Width, frame.Height, error))
     std::fprintf(stderr, "mvrk_dms: %s\n", FrameDescription().c_str());
   else
     std::fprintf(stderr, "mvrk_dms: the frame stays %dx%d: %s\n", FrameWidth, FrameHeight,
@@ -353,24 +348,30 @@ void ReportFrameFailure(const std::string& reason)
   ReportFailure(("mvrk_dms: " + reason).c_str(), "", TMessageIcon::Error);
 }
 
-// The frame for the window: its storage at 640 x 480 with the samples asked
-// for, the window shown, then the frame's size for the window as it is
-// shown (a size the driver cannot hold keeps 640 x 480, scaled), and its
-// viewport.
+// The frame for the window: the window shown, then the frame at its size for
+// the window as it is shown (FrameForOutput), with the samples asked for;
+// where the driver cannot make that size, the 640 x 480 frame, shown scaled.
 bool MakeFrameForWindow(int samples)
 {
+  SDL_ShowWindow(WindowHandle);
+  SDL_RaiseWindow(WindowHandle);
   std::string error;
-  if (!CreateFrameBuffer(error) || !ChooseFrameSamples(samples, error)) {
+  const TFrameSize frame = WindowFrameSize();
+  bool made = MakeFrame(frame.Width, frame.Height, samples, error);
+  if (!made && (frame.Width != BaseFrameWidth || frame.Height != BaseFrameHeight)) {
+    std::string fallback;
+    made = MakeFrame(BaseFrameWidth, BaseFrameHeight, samples, fallback);
+    if (made)
+      std::fprintf(stderr, "mvrk_dms: the frame is %dx%d instead: %s\n", BaseFrameWidth,
+                   BaseFrameHeight, error.c_str());
+    else
+      error = fallback;
+  }
+  if (!made) {
     DestroyDemoWindow();
     ReportFrameFailure(error);
     return false;
   }
-  SDL_ShowWindow(WindowHandle);
-  SDL_RaiseWindow(WindowHandle);
-  const TFrameFit fit = FrameForWindow();
-  if (fit.FrameWidth > 0 && !ChooseFrameSize(fit.FrameWidth, fit.FrameHeight, error))
-    std::fprintf(stderr, "mvrk_dms: the frame stays %dx%d: %s\n", FrameWidth, FrameHeight,
-                 error.c_str());
   std::fprintf(stderr, "mvrk_dms: %s\n", FrameDescription().c_str());
   SetupViewport(FrameWidth, FrameHeight);
   return true;

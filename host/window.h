@@ -28,9 +28,9 @@ enum class TWindowMode {
 // (the specified texts), the frame (its size named). Width x height is the
 // full-screen mode's size or the window's client size; Desktop takes the
 // desktop's. Outside the full-screen mode the frame is drawn natively at the
-// size FrameToFit gives for the window (the largest frame whose letterbox
-// band fits it: 1920 x 1440 on a 1920 x 1080 desktop) and follows the
-// window's size. samples: the frame's multisampling, 1 for none. Returns
+// size FrameForOutput gives for the window (the largest frame whose letterbox
+// band fits it: 1920 x 1440 on a 1920 x 1080 desktop), or at 640 x 480 where
+// the driver cannot make that size, and follows the window's size. samples: the frame's multisampling, 1 for none. Returns
 // false, with the failure shown to the user and whatever was made undone,
 // when the window, its context or its frame could not be had.
 bool CreateDemoWindow(const std::string& title, TWindowMode mode, int width, int height, int bits,

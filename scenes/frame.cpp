@@ -549,14 +549,14 @@ void BeatShake(float p, float amplitude)
   glTranslatef(jolt.x, jolt.y, jolt.z);
 }
 
-void StreakRings(float p, float angleStep, float heightStep, double rate)
+void StreakRings(float p, float angleStep, float heightStep, double flights)
 {
   const TColour black = {0, 0, 0, 1};
   for (int i = 0; i < 6; ++i) {
     glPushMatrix();
     glRotatef(angleStep * i, 0, 1, 0);
     glTranslatef(0, heightStep * i, 0);
-    DrawStreaks(p, rate, black, black);
+    DrawStreaks(p, flights, black, black);
     glPopMatrix();
   }
 }

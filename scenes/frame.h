@@ -133,4 +133,7 @@ TVector3 RandomJolt(TVector3 amplitude);
 // Translates the modelview by RandomJolt(a, a, a) on the beat steps; draws
 // three random numbers on those steps and none on the others.
 void BeatShake(float p, float amplitude);
-void StreakRings(float p, float angleStep, float heightStep, double rate);
+// Six copies of black streaks flying `flights` times over the scene, copy i
+// turned by angleStep i degrees about the vertical axis and raised by
+// heightStep i units.
+void StreakRings(float p, float angleStep, float heightStep, double flights);

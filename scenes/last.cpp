@@ -19,15 +19,16 @@ struct TLastPaths {
 };
 TLastPaths LastPaths = {};
 
+// A GL modelview matrix, column-major as GL keeps it.
+struct TViewMatrix {
+  GLfloat m[16];
+};
+
 // Marks the pixels the corridor covers with stencil value 1, from the
 // corridor camera with its beat jolt (drawing the jolt's random numbers, as
 // the corridor would), and returns that camera's modelview matrix for the
 // corridor itself. Leaves the world camera applied and the GL state of
 // BeginSceneFrame.
-struct TViewMatrix {
-  GLfloat m[16];
-};
-
 TViewMatrix MaskCorridor(float p, float corridorFraction)
 {
   TViewMatrix corridorView;

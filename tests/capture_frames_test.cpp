@@ -53,9 +53,8 @@ uint8_t Red(const std::vector<uint8_t>& rgb, int width, int x, int y)
 
 TEST(PadFrame, PictureInsideBlackBars)
 {
-  const TFrameFit fit = FrameToFit(8, 4);  // too small for a frame: a hand-made fit instead
-  EXPECT_EQ(fit.FrameWidth, 0);
-  const TFrameFit pillars = {4, 3, 2, 1};
+  // Sizes too small for a real frame: a hand-made placement.
+  const TFramePlacement pillars = {2, 1, 4, 3};
   const std::vector<uint8_t> grey(4 * 3 * 3, 130);
   const std::vector<uint8_t> out = PadFrame(grey, pillars, 8, 5);
   ASSERT_EQ(out.size(), 8u * 5 * 3);
@@ -64,7 +63,7 @@ TEST(PadFrame, PictureInsideBlackBars)
       const bool inside = x >= 2 && x < 6 && y >= 1 && y < 4;
       EXPECT_EQ(Red(out, 8, x, y), inside ? 130 : 0) << x << "," << y;
     }
-  EXPECT_EQ(PadFrame(grey, {4, 3, 0, 0}, 4, 3), grey);
+  EXPECT_EQ(PadFrame(grey, {0, 0, 4, 3}, 4, 3), grey);
 }
 
 // A frame taller than the picture shows its middle rows, pillars beside them.
@@ -74,7 +73,7 @@ TEST(PadFrame, CropsTheRowsPastThePicture)
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 4; ++x)
       rows[(static_cast<size_t>(y) * 4 + x) * 3] = static_cast<uint8_t>(10 * (y + 1));
-  const std::vector<uint8_t> out = PadFrame(rows, {4, 5, 1, -1}, 6, 3);
+  const std::vector<uint8_t> out = PadFrame(rows, {1, -1, 4, 5}, 6, 3);
   ASSERT_EQ(out.size(), 6u * 3 * 3);
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 6; ++x) {

@@ -1,8 +1,8 @@
 #include "engine/effects.h"
 
+#include "engine/framebuffer.h"
 #include "engine/shaders.h"
 #include "engine/text.h"
-#include "engine/textures.h"
 #include "host/timeline.h"
 #include "scenes/frame.h"
 #include "test_support.h"
@@ -16,17 +16,22 @@ namespace {
 
 using TBlurBuffer = std::vector<uint8_t>;
 
+// The blurred corner of the 640 x 480 frame: a side in pixels, and the bytes
+// of a row.
+constexpr int Side = 128;
+constexpr int RowBytes = Side * 3;
+
 TBlurBuffer Pattern()
 {
-  TBlurBuffer buffer(BlurSize * BlurRowBytes);
+  TBlurBuffer buffer(Side * RowBytes);
   for (size_t i = 0; i < buffer.size(); ++i)
-    buffer[i] = static_cast<uint8_t>((i * 37 + i / 384 * 11) & 0xff);
+    buffer[i] = static_cast<uint8_t>((i * 37 + i / RowBytes * 11) & 0xff);
   return buffer;
 }
 
 uint8_t& At(TBlurBuffer& b, int row, int x, int c)
 {
-  return b[row * BlurRowBytes + x * 3 + c];
+  return b[row * RowBytes + x * 3 + c];
 }
 
 }  // namespace
@@ -34,14 +39,14 @@ uint8_t& At(TBlurBuffer& b, int row, int x, int c)
 TEST(BlurPasses, WeightZeroKeepsAndFullWeightFloodsWithTheBottomLeftPixel)
 {
   TBlurBuffer unchanged = Pattern();
-  BlurPasses(unchanged.data(), BlurSize, 0);
+  BlurPasses(unchanged.data(), Side, 0);
   EXPECT_EQ(unchanged, Pattern());
 
   TBlurBuffer flooded = Pattern();
   const uint8_t corner[3] = {flooded[0], flooded[1], flooded[2]};
-  BlurPasses(flooded.data(), BlurSize, 256);
-  for (int row = 0; row < BlurSize; ++row)
-    for (int x = 0; x < BlurSize; ++x)
+  BlurPasses(flooded.data(), Side, 256);
+  for (int row = 0; row < Side; ++row)
+    for (int x = 0; x < Side; ++x)
       for (int c = 0; c < 3; ++c)
         ASSERT_EQ(At(flooded, row, x, c), corner[c]) << row << "," << x;
 }
@@ -50,9 +55,9 @@ TEST(BlurPasses, SpreadsOneBrightPixelByHand)
 {
   // One bright red pixel in row 0, column 0, weight 128: each pass halves as
   // it goes, (128 * previous + 128 * own) >> 8.
-  TBlurBuffer b(BlurSize * BlurRowBytes, 0);
+  TBlurBuffer b(Side * RowBytes, 0);
   At(b, 0, 0, 0) = 200;
-  BlurPasses(b.data(), BlurSize, 128);
+  BlurPasses(b.data(), Side, 128);
   // Up, column 0: 200, 100, 50, 25, 12, 6, 3, 1, 0.
   // Down from row 7: 0, 1, 3, 7, 16, 33, 66, 133 (row 0).
   // Right along row 0: 133, 66, 33, 16, 8, 4, 2, 1, 0.
@@ -67,40 +72,22 @@ TEST(BlurPasses, SpreadsOneBrightPixelByHand)
   EXPECT_EQ(At(b, 127, 127, 0), 0);
 }
 
-TEST(ScreenCopies, FlipAlternatesAndTwoFlipsReadTheCopyJustWritten)
-{
-  ScreenCopyA = 11;
-  ScreenCopyB = 22;
-  ScreenCopyIndex = 1;
-  EXPECT_EQ(CurrentScreenCopy(), 11u);
-  EXPECT_EQ(PreviousScreenCopy(), 22u);
-  FlipScreenCopies();
-  EXPECT_EQ(ScreenCopyIndex, 2);
-  EXPECT_EQ(CurrentScreenCopy(), 22u);
-  FlipScreenCopies();
-  EXPECT_EQ(PreviousScreenCopy(), 22u);
-  ScreenCopyIndex = 1;
-}
-
 namespace {
 
+// A 640 x 480 frame of the test's own, with its own black render targets,
+// drawn into with the overlay space's quads.
 class EffectsPixelTest : public ::testing::Test {
 protected:
   void SetUp() override
   {
     std::string error;
     ASSERT_TRUE(UseHeadlessContext(error)) << error;
-    if (ScreenCopyA == 0 || ScreenCopyA == 11) {
-      ScreenCopyA = CreateRenderTarget(1024, 512);
-      ScreenCopyB = CreateRenderTarget(1024, 512);
-      GlowTexture = CreateRenderTarget(256, 256);
-      BlurTexture = CreateRenderTarget(128, 128);
-    }
+    ASSERT_TRUE(MakeFrame(BaseFrameWidth, BaseFrameHeight, 1, error)) << error;
     ScreenCopyIndex = 1;
-    glViewport(0, 0, 640, 480);
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
   }
+  void TearDown() override { ScreenCopyIndex = 1; }
   void Fill(float r, float g, float b)
   {
     glClearColor(r, g, b, 1);
@@ -109,6 +96,23 @@ protected:
 };
 
 }  // namespace
+
+// The copies alternate: the current one is screen copy A at index 1 and B at
+// index 2, the previous the other; two flips come back to where they began.
+TEST_F(EffectsPixelTest, FlipAlternatesAndTwoFlipsReadTheCopyJustWritten)
+{
+  const TFrameTargets& targets = FrameTargets();
+  ASSERT_NE(targets.ScreenCopyA, targets.ScreenCopyB);
+  EXPECT_EQ(CurrentScreenCopy(), targets.ScreenCopyA);
+  EXPECT_EQ(PreviousScreenCopy(), targets.ScreenCopyB);
+  FlipScreenCopies();
+  EXPECT_EQ(ScreenCopyIndex, 2);
+  EXPECT_EQ(CurrentScreenCopy(), targets.ScreenCopyB);
+  EXPECT_EQ(PreviousScreenCopy(), targets.ScreenCopyA);
+  FlipScreenCopies();
+  EXPECT_EQ(ScreenCopyIndex, 1);
+  EXPECT_EQ(CurrentScreenCopy(), targets.ScreenCopyA);
+}
 
 TEST_F(EffectsPixelTest, TrailAlphaFollowsTheFrameLength)
 {
@@ -242,7 +246,7 @@ TEST_F(EffectsPixelTest, OnePassChainLeavesThePixelsOfItsLayers)
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glEnable(GL_TEXTURE_2D);
   };
-  glBindTexture(GL_TEXTURE_2D, BlurTexture);
+  glBindTexture(GL_TEXTURE_2D, FrameTargets().BlurTexture);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 128, 128, GL_RGB, GL_UNSIGNED_BYTE, blur.data());
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);

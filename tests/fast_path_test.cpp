@@ -33,15 +33,6 @@ public:
   ~TReferenceGuard() { UseReferencePath(false); }
 };
 
-class TSizeGuard {
-public:
-  ~TSizeGuard()
-  {
-    std::string error;
-    ResizeFrame(BaseFrameWidth, BaseFrameHeight, error);
-  }
-};
-
 // Frames at times, the first drawn afresh (RenderAfresh), the rest following
 // it at the live pace, on the chosen path; the random generator put back.
 std::vector<std::vector<uint8_t>> RenderRun(const std::vector<int32_t>& times, bool reference)
@@ -119,7 +110,7 @@ TEST(FastPath, LargeFramesAreWithinTheToleranceOfTheReference)
   if (!UseRealScenes(error))
     GTEST_SKIP() << error;
   TReferenceGuard guard;
-  TSizeGuard size;
+  TDefaultFrameGuard size;
   ASSERT_TRUE(ResizeFrame(1440, 1080, error)) << error;
   TFrameDifference largest;
   for (const TSceneRow& row : SceneRows) {

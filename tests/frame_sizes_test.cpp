@@ -26,24 +26,6 @@ struct TSize {
 };
 const TSize Sizes[] = {{320, 240}, {1280, 960}, {1440, 1080}, {2880, 2160}};
 
-// Puts the frame back to 640 x 480 when the test ends, whatever it did.
-class TFrameSizeGuard {
-public:
-  ~TFrameSizeGuard()
-  {
-    std::string error;
-    ResizeFrame(BaseFrameWidth, BaseFrameHeight, error);
-  }
-};
-
-GLint TextureSide(uint32_t texture, GLenum which)
-{
-  GLint value = 0;
-  glBindTexture(GL_TEXTURE_2D, texture);
-  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, which, &value);
-  return value;
-}
-
 // The 2 x 2 mean of a frame twice as large, one channel value of one pixel.
 double HalvedAt(const std::vector<uint8_t>& big, int width, int x, int y, int c)
 {
@@ -87,7 +69,7 @@ TEST(FrameSize, ScaledBlurKeepsItsReach)
   EXPECT_LT(ScaledBlurWeight(155, 0.5), 155);
 
   // A bright square off centre on black.
-  const int side = BlurSize;
+  const int side = BaseBlurCorner;
   std::vector<uint8_t> small(static_cast<size_t>(side) * side * 3, 0);
   for (int y = 40; y < 72; ++y)
     for (int x = 50; x < 90; ++x)
@@ -127,17 +109,21 @@ TEST(FrameSize, EverySizeBuildsTheFrameToScale)
   std::string error;
   if (!UseRealScenes(error))
     GTEST_SKIP() << error;
-  TFrameSizeGuard guard;
+  TDefaultFrameGuard guard;
   SeedGuard seed;
   for (const TSize& size : Sizes) {
     SCOPED_TRACE(std::to_string(size.Width) + "x" + std::to_string(size.Height));
     ASSERT_TRUE(ResizeFrame(size.Width, size.Height, error)) << error;
     const double k = size.Width / 640.0;
-    EXPECT_EQ(FrameScale(), k);
-    EXPECT_GE(TextureSide(ScreenCopyA, GL_TEXTURE_WIDTH), size.Width);
-    EXPECT_GE(TextureSide(ScreenCopyA, GL_TEXTURE_HEIGHT), size.Height);
-    EXPECT_EQ(TextureSide(GlowTexture, GL_TEXTURE_WIDTH), std::lround(256 * k));
-    EXPECT_EQ(TextureSide(BlurTexture, GL_TEXTURE_WIDTH), std::lround(128 * k));
+    EXPECT_EQ(FrameWidth, size.Width);
+    EXPECT_EQ(FrameHeight, size.Height);
+    const TFrameTargets& targets = FrameTargets();
+    for (uint32_t copy : {targets.ScreenCopyA, targets.ScreenCopyB}) {
+      EXPECT_GE(TextureSide(copy, GL_TEXTURE_WIDTH), size.Width);
+      EXPECT_GE(TextureSide(copy, GL_TEXTURE_HEIGHT), size.Height);
+    }
+    EXPECT_EQ(TextureSide(targets.GlowTexture, GL_TEXTURE_WIDTH), std::lround(256 * k));
+    EXPECT_EQ(TextureSide(targets.BlurTexture, GL_TEXTURE_WIDTH), std::lround(128 * k));
 
     BeginSceneFrame();
     GLint viewport[4];
@@ -190,7 +176,7 @@ TEST(FrameSize, TwiceTheSizeAveragedDownIsThePicture)
   std::string error;
   if (!UseRealScenes(error))
     GTEST_SKIP() << error;
-  TFrameSizeGuard guard;
+  TDefaultFrameGuard guard;
   SeedGuard seed;
   for (const TSceneRow& row : SceneRows)
     for (double f : {0.3, 0.7}) {

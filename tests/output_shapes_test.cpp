@@ -1,8 +1,8 @@
 // The picture at the shape of its output: for a table of outputs, the frame
 // drawn at the fit's k, every one of its rows drawn by the frame itself, and
 // the output showing its band edge to edge on 16:9, pillars beside it when
-// wider and part of the bars when taller; and a size the driver cannot hold
-// refused with the old frame drawing on as before.
+// wider and part of the bars when taller. (A size the driver cannot hold:
+// tests/framebuffer_test.cpp.)
 #include "scene_rows.h"
 
 #include "engine/effects.h"
@@ -20,16 +20,6 @@
 #include <vector>
 
 namespace {
-
-// Puts the frame back to 640 x 480 when the test ends, whatever it did.
-class TFrameSizeGuard {
-public:
-  ~TFrameSizeGuard()
-  {
-    std::string error;
-    ResizeFrame(BaseFrameWidth, BaseFrameHeight, error);
-  }
-};
 
 struct TShape {
   int Width, Height;
@@ -62,22 +52,25 @@ TEST(OutputShapes, PictureIsTheBandOfTheFrameAtTheFitsScale)
   std::string error;
   if (!UseRealScenes(error))
     GTEST_SKIP() << error;
-  TFrameSizeGuard guard;
+  TDefaultFrameGuard guard;
   SeedGuard seed;
   const int32_t times[] = {TimeAt(*SceneTable[Row("water").Slot], 0.5),
                            TimeAt(*SceneTable[Row("balance").Slot], 0.6)};
   for (const TShape& shape : Shapes) {
-    const TFrameFit fit = FrameToFit(shape.Width, shape.Height);
+    const TFrameSize fit = FrameForOutput(shape.Width, shape.Height);
+    const TFramePlacement place = PlaceFrame(fit, shape.Width, shape.Height);
     SCOPED_TRACE(std::to_string(shape.Width) + "x" + std::to_string(shape.Height) + ", frame " +
-                 std::to_string(fit.FrameWidth) + "x" + std::to_string(fit.FrameHeight));
-    ASSERT_GT(fit.FrameWidth, 0);
-    ASSERT_TRUE(ResizeFrame(fit.FrameWidth, fit.FrameHeight, error)) << error;
+                 std::to_string(fit.Width) + "x" + std::to_string(fit.Height));
+    ASSERT_TRUE(ResizeFrame(fit.Width, fit.Height, error)) << error;
+    // Drawn pixel for pixel.
+    ASSERT_EQ(place.Width, FrameWidth);
+    ASSERT_EQ(place.Height, FrameHeight);
     const TLetterbox letterbox = FrameLetterbox(FrameHeight);
     // The whole band inside the output, and on 16:9 exactly the output.
-    const int bandTop = fit.Top + letterbox.Bar;
+    const int bandTop = place.Top + letterbox.Bar;
     EXPECT_GE(bandTop, 0);
     EXPECT_LE(bandTop + letterbox.Band, shape.Height);
-    EXPECT_LE(fit.Left + FrameWidth, shape.Width);
+    EXPECT_LE(place.Left + FrameWidth, shape.Width);
     if (shape.EdgeToEdge) {
       EXPECT_EQ(bandTop, 0);
       EXPECT_EQ(letterbox.Band, shape.Height);
@@ -101,13 +94,13 @@ TEST(OutputShapes, PictureIsTheBandOfTheFrameAtTheFitsScale)
 
       // The output: its size, the frame's pixels where the frame reaches,
       // black everywhere else.
-      const std::vector<uint8_t> output = PadFrame(frame, fit, shape.Width, shape.Height);
+      const std::vector<uint8_t> output = PadFrame(frame, place, shape.Width, shape.Height);
       ASSERT_EQ(output.size(), static_cast<size_t>(shape.Width) * shape.Height * 3);
       size_t wrong = 0;
       for (int y = 0; y < shape.Height; ++y)
         for (int x = 0; x < shape.Width; ++x) {
-          const int fx = x - fit.Left;
-          const int fy = y - fit.Top;
+          const int fx = x - place.Left;
+          const int fy = y - place.Top;
           const bool inFrame = fx >= 0 && fx < FrameWidth && fy >= 0 && fy < FrameHeight;
           const size_t at = (static_cast<size_t>(y) * shape.Width + x) * 3;
           const size_t from = (static_cast<size_t>(fy) * FrameWidth + fx) * 3;
@@ -117,59 +110,10 @@ TEST(OutputShapes, PictureIsTheBandOfTheFrameAtTheFitsScale)
         }
       EXPECT_EQ(wrong, 0u);
       // Pillars, where there are any, are black on both sides.
-      if (fit.Left > 0) {
+      if (place.Left > 0) {
         EXPECT_TRUE(Black(output, shape.Width, 0, shape.Height / 2));
         EXPECT_TRUE(Black(output, shape.Width, shape.Width - 1, shape.Height / 2));
       }
     }
   }
-}
-
-// A size over the driver's limits is refused with the size and the limit;
-// the frame, its render targets, the viewport, the clear colour and the pack
-// alignment stay, and the next frame is the one it would have been.
-TEST(OutputShapes, RefusedSizeLeavesTheFrameDrawingAsBefore)
-{
-  std::string error;
-  if (!UseRealScenes(error))
-    GTEST_SKIP() << error;
-  TFrameSizeGuard guard;
-  SeedGuard seed;
-  ASSERT_TRUE(ResizeFrame(BaseFrameWidth, BaseFrameHeight, error)) << error;
-  const int32_t t = TimeAt(*SceneTable[Row("wobbler").Slot], 0.4);
-  const std::vector<uint8_t> before = RenderAfresh(t, FontTexture);
-
-  GLint limit = 0;
-  glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &limit);
-  const int width = (limit / 4 + 1) * 4;  // a 4:3 frame one step wider than the limit
-  const int height = width * 3 / 4;
-  const uint32_t copy = ScreenCopyA;
-  glViewport(3, 5, 100, 90);
-  glClearColor(0.25f, 0.5f, 0.75f, 1);
-  glPixelStorei(GL_PACK_ALIGNMENT, 2);
-  EXPECT_FALSE(ResizeFrame(width, height, error));
-  EXPECT_NE(error.find(std::to_string(width) + "x" + std::to_string(height)), std::string::npos)
-      << error;
-  EXPECT_NE(error.find(std::to_string(limit)), std::string::npos) << error;
-  EXPECT_EQ(FrameWidth, BaseFrameWidth);
-  EXPECT_EQ(FrameHeight, BaseFrameHeight);
-  EXPECT_EQ(ScreenCopyA, copy);
-  GLint viewport[4];
-  glGetIntegerv(GL_VIEWPORT, viewport);
-  EXPECT_EQ(viewport[0], 3);
-  EXPECT_EQ(viewport[1], 5);
-  EXPECT_EQ(viewport[2], 100);
-  EXPECT_EQ(viewport[3], 90);
-  GLfloat clear[4];
-  glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
-  EXPECT_EQ(clear[0], 0.25f);
-  EXPECT_EQ(clear[2], 0.75f);
-  GLint alignment = 0;
-  glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
-  EXPECT_EQ(alignment, 2);
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-
-  SetupViewport(FrameWidth, FrameHeight);
-  EXPECT_EQ(RenderAfresh(t, FontTexture), before);
 }

@@ -247,10 +247,7 @@ std::vector<uint8_t> RenderAfresh(int32_t t, uint32_t font)
 {
   const uint32_t realFont = FontTexture;
   FontTexture = font;
-  ClearRenderTarget(ScreenCopyA, ScreenCopyWidth(), ScreenCopyHeight());
-  ClearRenderTarget(ScreenCopyB, ScreenCopyWidth(), ScreenCopyHeight());
-  ClearRenderTarget(GlowTexture, GlowCornerPixels(), GlowCornerPixels());
-  ClearRenderTarget(BlurTexture, BlurCornerPixels(), BlurCornerPixels());
+  ClearFrameTargets();
   EndFrame(10 * FramePace);
   const uint32_t seed = RandomSeed;
   RenderHeadlessFrame(t, FramePace);
@@ -301,7 +298,7 @@ void ExpectGlyphsInTheirBoxes(const TFramePair& frames, const std::vector<TGlyph
 {
   // The boxes in frame pixels. A larger frame shows more of each glyph, if
   // not k^2 times as much (the blur and the glow spread less of it).
-  const double k = FrameScale();
+  const double k = FrameScale(FrameWidth);
   std::vector<TGlyphBox> boxes = overlayBoxes;
   for (TGlyphBox& b : boxes) {
     b.x0 = static_cast<float>(b.x0 * k);

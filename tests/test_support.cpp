@@ -3,6 +3,7 @@
 #include "engine/framebuffer.h"
 #include "engine/headless.h"
 #include "host/headlessdemo.h"
+#include "host/timeline.h"
 
 #include <GL/gl.h>
 #include <unistd.h>
@@ -87,6 +88,33 @@ uint32_t BlankFont()
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   }
   return id;
+}
+
+TDefaultFrameGuard::~TDefaultFrameGuard()
+{
+  std::string error;
+  FailNextFramePiece(TFramePiece::None);
+  if (MakeFrame(BaseFrameWidth, BaseFrameHeight, 1, error))
+    SetupViewport(FrameWidth, FrameHeight);
+  StartFramesAfresh();
+}
+
+int TextureSide(uint32_t texture, uint32_t which)
+{
+  GLint value = 0;
+  glBindTexture(GL_TEXTURE_2D, texture);
+  glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, which, &value);
+  return value;
+}
+
+std::vector<uint8_t> TexturePixels(uint32_t texture)
+{
+  const int width = TextureSide(texture, GL_TEXTURE_WIDTH);
+  const int height = TextureSide(texture, GL_TEXTURE_HEIGHT);
+  std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+  return rgb;
 }
 
 std::vector<uint8_t> ReadFrame()

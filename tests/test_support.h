@@ -39,6 +39,20 @@ bool UseStartedDemo(std::string& error);
 // per process in the current context.
 uint32_t BlankFont();
 
+// Puts back the 640 x 480 frame without multisampling (MakeFrame, then its
+// viewport, and the frames started afresh) when the test ends, whatever it
+// did to the frame.
+class TDefaultFrameGuard {
+public:
+  ~TDefaultFrameGuard();
+};
+
+// A texture's level 0: one side (GL_TEXTURE_WIDTH or GL_TEXTURE_HEIGHT) in
+// texels, or its texels as RGB bytes, bottom row first. Both leave the
+// texture bound; TexturePixels sets the pack alignment to 1.
+int TextureSide(uint32_t texture, uint32_t which);
+std::vector<uint8_t> TexturePixels(uint32_t texture);
+
 // The frame read back as RGB, top row first, and one pixel of it.
 struct TPixel {
   int r, g, b;

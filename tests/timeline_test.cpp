@@ -5,6 +5,7 @@
 #include "engine/assets.h"
 #include "engine/camera.h"
 #include "engine/effects.h"
+#include "engine/framebuffer.h"
 #include "engine/textures.h"
 #include "host/musicclock.h"
 #include "scenes/frame.h"
@@ -325,9 +326,7 @@ TEST(WarmUpScenesTest, LeavesNoTrace)
   TScriptedClock clock;
   clock.Script({178000, 178020});
   DrawFrame(clock);
-  for (uint32_t target : {ScreenCopyA, ScreenCopyB, GlowTexture, BlurTexture})
-    ClearRenderTarget(target, target == GlowTexture ? 256 : target == BlurTexture ? 128 : 1024,
-                      target == GlowTexture ? 256 : target == BlurTexture ? 128 : 512);
+  ClearFrameTargets();
   glBindTexture(GL_TEXTURE_2D, SunTexture);
   glColor4f(0.25f, 0.5f, 0.75f, 1);
 
@@ -357,10 +356,8 @@ TEST(WarmUpScenesTest, LeavesNoTrace)
   glGetFloatv(GL_CURRENT_COLOR, colour);
   EXPECT_EQ(colour[1], 0.5f);
   EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
-  std::vector<uint8_t> copy(1024 * 512 * 3, 1);
-  glBindTexture(GL_TEXTURE_2D, ScreenCopyA);
-  glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, copy.data());
+  const std::vector<uint8_t> copy = TexturePixels(FrameTargets().ScreenCopyA);
+  ASSERT_EQ(copy.size(), 1024u * 512 * 3);
   EXPECT_TRUE(std::all_of(copy.begin(), copy.end(), [](uint8_t v) { return v == 0; }));
 }
 

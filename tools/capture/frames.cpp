@@ -22,22 +22,22 @@ TCaptureRate CaptureRate(int32_t step, int fps)
   return fps > 0 ? TCaptureRate{fps, 1} : TCaptureRate{1000, step};
 }
 
-std::vector<uint8_t> PadFrame(const std::vector<uint8_t>& rgb, const TFrameFit& fit, int width,
-                              int height)
+std::vector<uint8_t> PadFrame(const std::vector<uint8_t>& rgb, const TFramePlacement& place,
+                              int width, int height)
 {
-  if (fit.FrameWidth == width && fit.FrameHeight == height && fit.Left == 0 && fit.Top == 0)
+  if (place.Width == width && place.Height == height && place.Left == 0 && place.Top == 0)
     return rgb;
   std::vector<uint8_t> out(static_cast<size_t>(width) * height * 3, 0);
   // The frame's columns and rows that land inside the picture.
-  const int left = std::max(0, -fit.Left);
-  const int right = std::min(fit.FrameWidth, width - fit.Left);
-  const int top = std::max(0, -fit.Top);
-  const int bottom = std::min(fit.FrameHeight, height - fit.Top);
+  const int left = std::max(0, -place.Left);
+  const int right = std::min(place.Width, width - place.Left);
+  const int top = std::max(0, -place.Top);
+  const int bottom = std::min(place.Height, height - place.Top);
   if (left >= right)
     return out;
-  const size_t row = static_cast<size_t>(fit.FrameWidth) * 3;
+  const size_t row = static_cast<size_t>(place.Width) * 3;
   for (int y = top; y < bottom; ++y)
     std::copy(rgb.begin() + y * row + left * 3, rgb.begin() + y * row + right * 3,
-              out.begin() + ((static_cast<size_t>(fit.Top + y)) * width + fit.Left + left) * 3);
+              out.begin() + ((static_cast<size_t>(place.Top + y)) * width + place.Left + left) * 3);
   return out;
 }

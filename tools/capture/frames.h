@@ -20,9 +20,10 @@ struct TCaptureRate {
 };
 TCaptureRate CaptureRate(int32_t step, int fps);
 
-// The RGB frame (fit.FrameWidth x fit.FrameHeight, top row first) placed in
-// a width x height picture at (fit.Left, fit.Top): black where the frame does
-// not reach, and only the frame's part inside the picture where it reaches
-// past it (FrameToFit's negative Top).
-std::vector<uint8_t> PadFrame(const std::vector<uint8_t>& rgb, const TFrameFit& fit, int width,
-                              int height);
+// The RGB frame (place.Width x place.Height, top row first) drawn pixel for
+// pixel into a width x height picture at (place.Left, place.Top) (PlaceFrame
+// of the frame FrameForOutput gives): black where the frame does not reach,
+// and only the frame's part inside the picture where it reaches past it
+// (a negative Left or Top).
+std::vector<uint8_t> PadFrame(const std::vector<uint8_t>& rgb, const TFramePlacement& place,
+                              int width, int height);

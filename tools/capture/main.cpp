@@ -210,7 +210,8 @@ bool SavePng(const std::string& path, const std::vector<uint8_t>& rgb, int width
 struct TCaptureOutputs {
   int32_t Width = 0;  // the output size
   int32_t Height = 0;
-  TFrameFit Fit = {};  // the frame's place in the output
+  TFrameSize Frame = {};        // the frame drawn for the output
+  TFramePlacement Place = {};  // the frame's place in the output
   std::string Frames;  // the PNG folder, "" for none
   std::string Video;   // the video's name, "" for none
   std::string Sheet;   // the contact sheet's name, "" for none
@@ -224,7 +225,8 @@ void SetUpOutputs(const TOptions& options, TCaptureOutputs& outputs)
 {
   outputs.Width = options.Width;
   outputs.Height = options.Height;
-  outputs.Fit = FrameToFit(options.Width, options.Height);
+  outputs.Frame = FrameForOutput(options.Width, options.Height);
+  outputs.Place = PlaceFrame(outputs.Frame, options.Width, options.Height);
   outputs.Frames = options.Frames;
   outputs.Video = options.Video;
   outputs.Sheet = options.Sheet;
@@ -235,7 +237,7 @@ void SetUpOutputs(const TOptions& options, TCaptureOutputs& outputs)
 // The frame as the --size asked for: drawn at its fit, black bars around.
 std::vector<uint8_t> OutputFrame(const TCaptureOutputs& outputs, const std::vector<uint8_t>& rgb)
 {
-  return PadFrame(rgb, outputs.Fit, outputs.Width, outputs.Height);
+  return PadFrame(rgb, outputs.Place, outputs.Width, outputs.Height);
 }
 
 // Starts the video's encoder where a video was asked for; false with the
@@ -368,7 +370,7 @@ bool StartUp(const TOptions& options, const TCaptureOutputs& outputs, std::strin
   std::string startupError;
   std::vector<uint8_t> frame;
   const bool started = StartHeadlessDemo(
-      options.Data, outputs.Fit.FrameWidth, outputs.Fit.FrameHeight, options.Samples,
+      options.Data, outputs.Frame.Width, outputs.Frame.Height, options.Samples,
       [&] {
         if (options.Startup.empty())
           return;

@@ -14,17 +14,19 @@ namespace {
 
 constexpr int Quality = 90;
 
-struct TColor {
+// A colour as the images store it, 0 to 255 a channel, in doubles while it
+// is shaded (the frame's own colours are TColour, 0 to 1 with alpha).
+struct TRgbColour {
   double r, g, b;
 };
 
-TColor operator+(TColor a, TColor b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
-TColor operator*(TColor a, double s) { return {a.r * s, a.g * s, a.b * s}; }
-TColor Mix(TColor a, TColor b, double t) { return a * (1 - t) + b * t; }
+TRgbColour operator+(TRgbColour a, TRgbColour b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
+TRgbColour operator*(TRgbColour a, double s) { return {a.r * s, a.g * s, a.b * s}; }
+TRgbColour Mix(TRgbColour a, TRgbColour b, double t) { return a * (1 - t) + b * t; }
 
 // The sky's horizon is the frame's haze (engine/haze.h).
-const TColor HazeLight = {HazeLightRgb.R, HazeLightRgb.G, HazeLightRgb.B};
-const TColor HazeDark = {HazeDarkRgb.R, HazeDarkRgb.G, HazeDarkRgb.B};
+const TRgbColour HazeLight = {HazeLightRgb.R, HazeLightRgb.G, HazeLightRgb.B};
+const TRgbColour HazeDark = {HazeDarkRgb.R, HazeDarkRgb.G, HazeDarkRgb.B};
 
 double Clamp01(double x) { return std::clamp(x, 0.0, 1.0); }
 double SmoothStep(double a, double b, double x)
@@ -70,7 +72,7 @@ double Fbm(double s, double t, int baseCells, int octaves, int seed)
   return sum / total;
 }
 
-TImage MakeImage(int width, int height, const std::function<TColor(double, double)>& shade)
+TImage MakeImage(int width, int height, const std::function<TRgbColour(double, double)>& shade)
 {
   TImage image;
   image.Width = width;
@@ -78,7 +80,7 @@ TImage MakeImage(int width, int height, const std::function<TColor(double, doubl
   image.Pixels.resize(size_t(width) * height * 3);
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
-      const TColor c = shade((x + 0.5) / width, (y + 0.5) / height);
+      const TRgbColour c = shade((x + 0.5) / width, (y + 0.5) / height);
       uint8_t* p = &image.Pixels[(size_t(y) * width + x) * 3];
       p[0] = static_cast<uint8_t>(std::lround(std::clamp(c.r, 0.0, 255.0)));
       p[1] = static_cast<uint8_t>(std::lround(std::clamp(c.g, 0.0, 255.0)));
@@ -100,7 +102,7 @@ TImage Grey(const TImage& image)
 // A sphere map: pixel (s, t) shows what a mirror ball reflects in the eye-space
 // direction r. t = 0 is the top image row, which GL's sphere mapping reaches
 // for reflections pointing down, so the image is upside down against a photo.
-TImage MakeSphereMap(int size, const std::function<TColor(double, double, double)>& environment)
+TImage MakeSphereMap(int size, const std::function<TRgbColour(double, double, double)>& environment)
 {
   return MakeImage(size, size, [&](double s, double t) {
     double nx = 2 * s - 1, ny = 2 * t - 1;
@@ -118,22 +120,22 @@ TImage MakeSphereMap(int size, const std::function<TColor(double, double, double
 
 // The dusty sky over the city seen in a direction (x, y, z), y up, with the
 // sun glow towards sunDirection.
-TColor DustSky(double x, double y, double z, double sunX, double sunY, double sunZ)
+TRgbColour DustSky(double x, double y, double z, double sunX, double sunY, double sunZ)
 {
   const double l = std::sqrt(x * x + y * y + z * z);
   x /= l;
   y /= l;
   z /= l;
   const double up = y;
-  TColor c;
+  TRgbColour c;
   if (up >= 0) {
-    c = Mix(HazeLight, TColor{70, 52, 92}, SmoothStep(0, 0.45, up));
+    c = Mix(HazeLight, TRgbColour{70, 52, 92}, SmoothStep(0, 0.45, up));
     c = Mix(c, HazeDark, SmoothStep(0.45, 1.0, up));
   } else {
-    c = Mix(HazeLight, TColor{96, 86, 78}, SmoothStep(0, -0.3, up));
+    c = Mix(HazeLight, TRgbColour{96, 86, 78}, SmoothStep(0, -0.3, up));
   }
   const double sun = std::max(0.0, x * sunX + y * sunY + z * sunZ);
-  c = c + TColor{120, 90, 50} * std::pow(sun, 12) + TColor{60, 45, 25} * std::pow(sun, 3);
+  c = c + TRgbColour{120, 90, 50} * std::pow(sun, 12) + TRgbColour{60, 45, 25} * std::pow(sun, 3);
   return c;
 }
 
@@ -146,38 +148,38 @@ TImage SkyPanorama()
   return MakeImage(1024, 512, [&](double s, double t) {
     const double lon = 2 * Pi * (s - 0.5), lat = Pi * (0.5 - t);
     const double x = std::sin(lon) * std::cos(lat), y = std::sin(lat), z = std::cos(lon) * std::cos(lat);
-    TColor c = DustSky(x, y, z, 0, sy, sz);
+    TRgbColour c = DustSky(x, y, z, 0, sy, sz);
     // Long thin cloud bands above the horizon, lit from the sun side.
     const double band = SmoothStep(0.02, 0.12, y) * (1 - SmoothStep(0.35, 0.7, y));
     const double cloud = Fbm(s, t * 0.5, 8, 5, 11);
     const double streak = Fbm(s * 1, t * 4, 4, 4, 23);
     const double amount = band * SmoothStep(0.48, 0.75, cloud * 0.6 + streak * 0.6);
     const double lit = 0.5 + 0.5 * std::max(0.0, x * 0 + y * sy + z * sz);
-    c = Mix(c, Mix(TColor{80, 62, 88}, TColor{210, 175, 140}, lit), amount * 0.7);
+    c = Mix(c, Mix(TRgbColour{80, 62, 88}, TRgbColour{210, 175, 140}, lit), amount * 0.7);
     // A distant dark ridge on the horizon.
     const double ridge = 0.012 + 0.03 * Fbm(s, 0.5, 16, 4, 31);
     if (y < ridge && y > -0.05)
-      c = Mix(c, TColor{78, 68, 72}, 0.55 * SmoothStep(-0.05, 0.0, y));
+      c = Mix(c, TRgbColour{78, 68, 72}, 0.55 * SmoothStep(-0.05, 0.0, y));
     return c;
   });
 }
 
-TColor Chrome(double x, double y, double z, TColor skyTint, TColor groundTint)
+TRgbColour Chrome(double x, double y, double z, TRgbColour skyTint, TRgbColour groundTint)
 {
-  TColor c;
+  TRgbColour c;
   if (y > 0) {
-    c = Mix(TColor{235, 225, 205}, skyTint, SmoothStep(0.0, 0.6, y));
+    c = Mix(TRgbColour{235, 225, 205}, skyTint, SmoothStep(0.0, 0.6, y));
   } else {
-    c = Mix(TColor{60, 50, 48}, groundTint, SmoothStep(0.0, -0.8, y));
+    c = Mix(TRgbColour{60, 50, 48}, groundTint, SmoothStep(0.0, -0.8, y));
     // A band of dark city silhouettes just below the horizon.
     const double angle = std::atan2(x, z);
     const double block = Hash(static_cast<int>(std::floor((angle + Pi) * 12)), 3, 5);
     if (-y < 0.08 + 0.18 * block)
-      c = Mix(c, TColor{30, 26, 34}, 0.8);
+      c = Mix(c, TRgbColour{30, 26, 34}, 0.8);
   }
   // The glint of the sun.
   const double sun = std::max(0.0, 0.3 * x + 0.35 * y + 0.89 * z);
-  return c + TColor{255, 230, 190} * std::pow(sun, 40);
+  return c + TRgbColour{255, 230, 190} * std::pow(sun, 40);
 }
 
 TImage Loop(int frame, int kind)
@@ -187,7 +189,7 @@ TImage Loop(int frame, int kind)
   TImage image;
   image.Width = image.Height = 64;
   image.Pixels.assign(64 * 64 * 3, 0);
-  auto put = [&](int x, int y, TColor c) {
+  auto put = [&](int x, int y, TRgbColour c) {
     if (x < 0 || y < 0 || x >= 64 || y >= 64)
       return;
     uint8_t* p = &image.Pixels[(size_t(y) * 64 + x) * 3];
@@ -195,7 +197,7 @@ TImage Loop(int frame, int kind)
     p[1] = static_cast<uint8_t>(c.g);
     p[2] = static_cast<uint8_t>(c.b);
   };
-  const TColor background = kind == 0 ? TColor{8, 20, 14} : kind == 1 ? TColor{20, 8, 30} : TColor{4, 10, 28};
+  const TRgbColour background = kind == 0 ? TRgbColour{8, 20, 14} : kind == 1 ? TRgbColour{20, 8, 30} : TRgbColour{4, 10, 28};
   for (int y = 0; y < 64; ++y)
     for (int x = 0; x < 64; ++x)
       put(x, y, (y % 2) ? background * 0.7 : background);
@@ -207,14 +209,14 @@ TImage Loop(int frame, int kind)
         for (int ring = 0; ring < 4; ++ring) {
           const double radius = ring * 9 + frame * 1.5 + 3;
           if (std::fabs(r - radius) < 1.0)
-            put(x, y, TColor{90, 255, 140} * (1 - ring * 0.2));
+            put(x, y, TRgbColour{90, 255, 140} * (1 - ring * 0.2));
         }
         if (r < 3 + (frame % 3))
-          put(x, y, TColor{220, 255, 220});
+          put(x, y, TRgbColour{220, 255, 220});
       }
   } else if (kind == 1) {
     // A little figure waving both arms, five steps.
-    const TColor body = {255, 200, 60}, head = {255, 230, 180};
+    const TRgbColour body = {255, 200, 60}, head = {255, 230, 180};
     for (int y = 14; y < 22; ++y)
       for (int x = 28; x < 36; ++x)
         put(x, y, head);
@@ -258,7 +260,7 @@ TImage Loop(int frame, int kind)
       for (int k = 0; k <= 40; ++k) {
         const double t = k / 40.0;
         put(static_cast<int>(vx[e[0]] + (vx[e[1]] - vx[e[0]]) * t),
-            static_cast<int>(vy[e[0]] + (vy[e[1]] - vy[e[0]]) * t), TColor{120, 220, 255});
+            static_cast<int>(vy[e[0]] + (vy[e[1]] - vy[e[0]]) * t), TRgbColour{120, 220, 255});
       }
   }
   for (int i = 0; i < 64; ++i)
@@ -285,27 +287,27 @@ int WriteImages()
   write("data\\nogi.jpg", MakeImage(256, 256, [](double s, double t) {
           const double weave = 0.85 + 0.15 * std::sin(s * 2 * Pi * 64) * std::sin(t * 2 * Pi * 64 + s * 40);
           const double n = Fbm(s, t, 4, 4, 1);
-          TColor c = TColor{44, 56, 92} * (weave * (0.75 + 0.5 * n));
+          TRgbColour c = TRgbColour{44, 56, 92} * (weave * (0.75 + 0.5 * n));
           if (std::fabs(s - 0.5) < 0.01)
             c = c * 0.6;
           return c;
         }));
   write("data\\head.jpg", MakeImage(256, 256, [](double s, double t) {
-          const TColor skin = TColor{226, 182, 148} * (0.92 + 0.16 * Fbm(s, t, 8, 3, 2));
-          const TColor hair = TColor{52, 34, 24} * (0.8 + 0.4 * Fbm(s * 4, t, 16, 3, 3));
+          const TRgbColour skin = TRgbColour{226, 182, 148} * (0.92 + 0.16 * Fbm(s, t, 8, 3, 2));
+          const TRgbColour hair = TRgbColour{52, 34, 24} * (0.8 + 0.4 * Fbm(s * 4, t, 16, 3, 3));
           const double face = std::fabs(s - 0.5);
           // Hair covers the top and the back of the head.
           const double hairLine = face < 0.15 ? 0.36 + 0.03 * std::cos(face * Pi * 3) : 0.39 + (face - 0.15) * 1.6;
           if (t < std::min(hairLine, 0.62))
             return hair;
-          TColor c = skin;
+          TRgbColour c = skin;
           // Eyes, brows, nose shadow and mouth.
           for (int side = -1; side <= 1; side += 2) {
             const double ex = (s - 0.5 - side * 0.055) / 0.028, ey = (t - 0.47) / 0.018;
             if (ex * ex + ey * ey < 1)
-              c = ex * ex + ey * ey < 0.35 ? TColor{40, 60, 80} : TColor{245, 240, 235};
+              c = ex * ex + ey * ey < 0.35 ? TRgbColour{40, 60, 80} : TRgbColour{245, 240, 235};
             if (std::fabs(s - 0.5 - side * 0.055) < 0.035 && std::fabs(t - 0.43) < 0.008)
-              c = TColor{70, 45, 30};
+              c = TRgbColour{70, 45, 30};
             if (std::fabs(s - 0.5 - side * 0.25) < 0.03 && std::fabs(t - 0.5) < 0.06)
               c = c * 0.85;
           }
@@ -313,19 +315,19 @@ int WriteImages()
             c = c * 0.8;
           const double mx = (s - 0.5) / 0.045, my = (t - 0.615) / 0.012;
           if (mx * mx + my * my < 1)
-            c = TColor{160, 70, 70};
+            c = TRgbColour{160, 70, 70};
           return c;
         }));
   write("data\\shirt.jpg", MakeImage(256, 256, [](double s, double t) {
           const double n = Fbm(s, t, 8, 4, 4);
-          TColor c = TColor{178, 48, 38} * (0.8 + 0.35 * n);
+          TRgbColour c = TRgbColour{178, 48, 38} * (0.8 + 0.35 * n);
           const double stripe = std::fmod(t * 8, 1.0);
           if (stripe > 0.78)
-            c = TColor{230, 200, 150} * (0.85 + 0.2 * n);
+            c = TRgbColour{230, 200, 150} * (0.85 + 0.2 * n);
           return c * (0.9 + 0.1 * std::sin(s * 2 * Pi * 48));
         }));
   write("data\\hands.jpg", MakeImage(128, 128, [](double s, double t) {
-          return TColor{222, 176, 142} * (0.9 + 0.2 * Fbm(s, t, 8, 3, 5));
+          return TRgbColour{222, 176, 142} * (0.9 + 0.2 * Fbm(s, t, 8, 3, 5));
         }));
 
   // The corridor atlas, four bands: walls, floor, ceiling, frames. Lighting
@@ -335,34 +337,34 @@ int WriteImages()
           const double v = t * 4 - band;
           const double n = Fbm(s, v, 8, 4, 6 + band);
           if (band == 0) {
-            TColor c = TColor{100, 104, 114} * (0.8 + 0.3 * n);
+            TRgbColour c = TRgbColour{100, 104, 114} * (0.8 + 0.3 * n);
             if (std::fmod(s * 4, 1.0) < 0.03 || v < 0.04 || v > 0.96)
               c = c * 0.45;
             if (std::fabs(v - 0.5) < 0.03)
-              c = TColor{255, 150, 60};
+              c = TRgbColour{255, 150, 60};
             return c;
           }
           if (band == 1) {
             const bool grate = std::fmod(s * 32, 1.0) < 0.2 || std::fmod(v * 16, 1.0) < 0.2;
-            return TColor{70, 72, 76} * ((grate ? 0.5 : 1.0) * (0.8 + 0.3 * n));
+            return TRgbColour{70, 72, 76} * ((grate ? 0.5 : 1.0) * (0.8 + 0.3 * n));
           }
           if (band == 2) {
-            TColor c = TColor{150, 152, 160} * (0.8 + 0.3 * n);
+            TRgbColour c = TRgbColour{150, 152, 160} * (0.8 + 0.3 * n);
             if (std::fabs(v - 0.5) < 0.12 && std::fmod(s * 2, 1.0) > 0.15 && std::fmod(s * 2, 1.0) < 0.85)
-              c = TColor{255, 250, 230};
+              c = TRgbColour{255, 250, 230};
             return c;
           }
           const bool hazard = std::fmod((s * 8 + v * 2), 1.0) < 0.5;
-          return (hazard ? TColor{190, 140, 30} : TColor{30, 30, 30}) * (0.85 + 0.2 * n);
+          return (hazard ? TRgbColour{190, 140, 30} : TRgbColour{30, 30, 30}) * (0.85 + 0.2 * n);
         }));
   // Kuba: u runs around each limb with the lit side at u = 0.5; bands of
   // panels along v.
   write("data\\kuba.jpg", MakeImage(256, 256, [](double s, double t) {
           const double light = 0.45 + 0.55 * std::pow(0.5 + 0.5 * std::cos((s - 0.5) * 2 * Pi), 1.5);
           const double n = Fbm(s, t, 8, 4, 7);
-          TColor c = TColor{40, 90, 170} * (0.85 + 0.3 * n);
+          TRgbColour c = TRgbColour{40, 90, 170} * (0.85 + 0.3 * n);
           if (std::fmod(t * 6, 1.0) < 0.12)
-            c = TColor{240, 240, 250};
+            c = TRgbColour{240, 240, 250};
           if (std::fmod(s * 8, 1.0) < 0.06)
             c = c * 0.5;
           return c * light;
@@ -371,15 +373,15 @@ int WriteImages()
           const double gx = std::fabs(std::fmod(s * 12, 1.0) - 0.5), gy = std::fabs(std::fmod(t * 12, 1.0) - 0.5);
           const double line = std::max(SmoothStep(0.38, 0.5, gx), SmoothStep(0.38, 0.5, gy));
           const double edge = 1 - SmoothStep(0.42, 0.5, std::hypot(s - 0.5, t - 0.5));
-          return TColor{90, 200, 255} * (line * edge);
+          return TRgbColour{90, 200, 255} * (line * edge);
         }));
   write("data\\water.jpg", MakeSphereMap(256, [](double x, double y, double z) {
-          TColor c = DustSky(x, std::fabs(y), z, 0.3, 0.35, 0.89);
+          TRgbColour c = DustSky(x, std::fabs(y), z, 0.3, 0.35, 0.89);
           if (y < 0)
             c = c * 0.55;
           const double glint = Hash(static_cast<int>((x + 1) * 90), static_cast<int>((y + 1) * 90), 8);
           if (glint > 0.985)
-            c = c + TColor{120, 110, 90};
+            c = c + TRgbColour{120, 110, 90};
           return c;
         }));
 
@@ -390,22 +392,22 @@ int WriteImages()
   write("data\\sun.jpg", MakeImage(256, 256, [](double s, double t) {
           const double r = std::hypot(s - 0.5, t - 0.64);
           const double fade = 1 - SmoothStep(0.3, 0.36, r);
-          TColor c = TColor{255, 245, 225} * (1 - SmoothStep(0.028, 0.036, r));
-          c = c + TColor{255, 170, 90} * (0.9 * std::exp(-r * 22) * fade);
-          c = c + TColor{200, 120, 60} * (0.35 * std::exp(-std::fabs(t - 0.64) * 140) *
+          TRgbColour c = TRgbColour{255, 245, 225} * (1 - SmoothStep(0.028, 0.036, r));
+          c = c + TRgbColour{255, 170, 90} * (0.9 * std::exp(-r * 22) * fade);
+          c = c + TRgbColour{200, 120, 60} * (0.35 * std::exp(-std::fabs(t - 0.64) * 140) *
                                           std::exp(-std::fabs(s - 0.5) * 6) * fade);
           return c;
         }));
   const TImage smog = MakeImage(128, 128, [](double s, double t) {
     const double n = Fbm(s, t, 4, 4, 9);
-    return Mix(TColor{92, 84, 80}, TColor{190, 178, 160}, n * (1.2 - t * 0.5));
+    return Mix(TRgbColour{92, 84, 80}, TRgbColour{190, 178, 160}, n * (1.2 - t * 0.5));
   });
   write("data\\smog.jpg", smog);
   write("data\\smogalpha.jpg", MakeImage(128, 128, [](double s, double t) {
           const double r = std::hypot(s - 0.5, t - 0.5) * 2;
           const double n = Fbm(s, t, 4, 4, 10);
           const double a = std::pow(Clamp01(1 - r), 1.6) * (0.55 + 0.7 * n);
-          return TColor{255, 255, 255} * Clamp01(a);
+          return TRgbColour{255, 255, 255} * Clamp01(a);
         }));
   write("Data\\Atom.jpg", MakeImage(256, 256, [](double s, double t) {
           const double dx = s - 0.5, dy = t - 0.5, r = std::hypot(dx, dy) * 2;
@@ -413,7 +415,7 @@ int WriteImages()
           const double rays = Noise((angle + Pi) / (2 * Pi) * 48, 0.5, 48, 12);
           const double fade = 1 - SmoothStep(0.8, 1.0, r);
           const double burst = std::pow(rays, 3) * std::exp(-r * 2.2) * 2.2 + std::exp(-r * 9) * 1.2;
-          return Mix(TColor{255, 120, 40}, TColor{255, 250, 230}, Clamp01(burst - 0.4)) * (Clamp01(burst) * fade);
+          return Mix(TRgbColour{255, 120, 40}, TRgbColour{255, 250, 230}, Clamp01(burst - 0.4)) * (Clamp01(burst) * fade);
         }));
 
   for (int i = 0; i <= 5; ++i)
@@ -424,11 +426,11 @@ int WriteImages()
     write("data\\loop3-" + std::to_string(i) + ".jpg", Loop(i, 2));
 
   write("Wobbla\\wobblaenv.jpg", MakeSphereMap(256, [](double x, double y, double z) {
-          return Chrome(x, y, z, TColor{120, 140, 220}, TColor{40, 40, 70});
+          return Chrome(x, y, z, TRgbColour{120, 140, 220}, TRgbColour{40, 40, 70});
         }));
   write("Wobbla\\wobblaenvred.jpg", MakeSphereMap(256, [](double x, double y, double z) {
-          const TColor c = Chrome(x, y, z, TColor{200, 40, 40}, TColor{70, 10, 14});
-          return TColor{c.r, c.g * 0.45, c.b * 0.4};
+          const TRgbColour c = Chrome(x, y, z, TRgbColour{200, 40, 40}, TRgbColour{70, 10, 14});
+          return TRgbColour{c.r, c.g * 0.45, c.b * 0.4};
         }));
 
   // City textures. The wall repeats every 140 units: four storeys of four
@@ -439,26 +441,26 @@ int WriteImages()
   };
   write("City\\tube.jpg", MakeImage(256, 256, [](double s, double t) {
           const double n = Fbm(s, t, 8, 4, 13);
-          TColor c = TColor{150, 156, 166} * (0.75 + 0.35 * n);
+          TRgbColour c = TRgbColour{150, 156, 166} * (0.75 + 0.35 * n);
           const double rib = std::fmod(t * 4, 1.0);
           if (rib < 0.08)
             c = c * 0.55;
           else if (rib < 0.12)
             c = c * 1.25;
           if (std::fabs(s - 0.5) < 0.04)
-            c = TColor{230, 120, 40};
+            c = TRgbColour{230, 120, 40};
           return c;
         }));
   write("City\\wall.jpg", MakeImage(512, 512, [&](double s, double t) {
           const double n = Fbm(s, t, 8, 5, 14);
-          TColor c = TColor{156, 146, 130} * (0.75 + 0.35 * n);
+          TRgbColour c = TRgbColour{156, 146, 130} * (0.75 + 0.35 * n);
           const double stain = SmoothStep(0.5, 0.8, Fbm(s, t * 0.5, 4, 3, 15));
           c = c * (1 - 0.25 * stain);
           if (window(s, t)) {
             const double v = std::fmod(t * 4, 1.0);
-            c = Mix(TColor{40, 50, 66}, TColor{90, 104, 120}, (v - 0.22) / 0.56);
+            c = Mix(TRgbColour{40, 50, 66}, TRgbColour{90, 104, 120}, (v - 0.22) / 0.56);
             if (Hash(static_cast<int>(s * 4), static_cast<int>(t * 4), 16) > 0.8)
-              c = TColor{230, 190, 120};
+              c = TRgbColour{230, 190, 120};
           } else {
             const double u = std::fmod(s * 4, 1.0), v = std::fmod(t * 4, 1.0);
             if ((u > 0.14 && u < 0.86 && v > 0.18 && v < 0.82) || std::fabs(v - 0.97) < 0.02)
@@ -472,15 +474,15 @@ int WriteImages()
           const double u = std::fmod(s * 8 + offset, 1.0), v = std::fmod(t * 16, 1.0);
           const double n = Fbm(s, t, 8, 4, 17);
           const double brick = 0.8 + 0.4 * Hash(static_cast<int>(s * 8 + offset), row, 18);
-          TColor c = TColor{138, 72, 52} * (brick * (0.8 + 0.3 * n));
+          TRgbColour c = TRgbColour{138, 72, 52} * (brick * (0.8 + 0.3 * n));
           if (u < 0.06 || v < 0.12)
-            c = TColor{120, 112, 100} * (0.8 + 0.3 * n);
+            c = TRgbColour{120, 112, 100} * (0.8 + 0.3 * n);
           return c;
         }));
   write("City\\cave.jpg", MakeImage(256, 256, [](double s, double t) {
           const double n = Fbm(s, t, 4, 6, 19);
           const double crack = std::fabs(Fbm(s, t, 6, 3, 20) - 0.5);
-          TColor c = Mix(TColor{70, 60, 52}, TColor{150, 136, 118}, n);
+          TRgbColour c = Mix(TRgbColour{70, 60, 52}, TRgbColour{150, 136, 118}, n);
           if (crack < 0.02)
             c = c * 0.5;
           return c;
@@ -491,16 +493,16 @@ int WriteImages()
           const double u = std::fmod(s * 10 + offset, 1.0), v = std::fmod(t * 12, 1.0);
           const double n = Fbm(s, t, 8, 4, 21);
           const double tile = 0.8 + 0.35 * Hash(static_cast<int>(s * 10 + offset), row, 22);
-          TColor c = TColor{116, 78, 66} * (tile * (0.75 + 0.35 * n) * (1.05 - 0.35 * v));
+          TRgbColour c = TRgbColour{116, 78, 66} * (tile * (0.75 + 0.35 * n) * (1.05 - 0.35 * v));
           if (u < 0.05)
             c = c * 0.5;
           return c;
         }));
   write("city\\envglobal.jpg", MakeSphereMap(256, [](double x, double y, double z) {
-          return Chrome(x, y, z, TColor{70, 56, 100}, TColor{90, 80, 72});
+          return Chrome(x, y, z, TRgbColour{70, 56, 100}, TRgbColour{90, 80, 72});
         }));
   write("city\\wallenvalpha.jpg", Grey(MakeImage(512, 512, [&](double s, double t) {
-          return window(s, t) ? TColor{235, 235, 235} : TColor{18, 18, 18};
+          return window(s, t) ? TRgbColour{235, 235, 235} : TRgbColour{18, 18, 18};
         })));
   return count;
 }
