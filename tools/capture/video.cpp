@@ -256,10 +256,13 @@ bool EndedWell(pid_t waited, int status)
 
 TVideoEncoder::~TVideoEncoder()
 {
+  // ffmpeg killed first: a writer blocked on the pipe then fails and ends.
+  if (Child > 0)
+    ::kill(Child, SIGKILL);
+  StopWriter();
   if (Input >= 0)
     ::close(Input);
   if (Child > 0) {
-    ::kill(Child, SIGKILL);
     int status = 0;
     WaitFor(Child, status);
   }
@@ -319,19 +322,62 @@ bool TVideoEncoder::Start(const TVideoSettings& settings, std::string& error)
     return false;
   }
   Input = pipeEnds[1];
+  Writer = std::thread(&TVideoEncoder::WriteFrames, this);
   return true;
 }
 
 bool TVideoEncoder::Write(const std::vector<uint8_t>& rgb)
 {
-  if (Input < 0 || !WriteAllBytes(Input, rgb.data(), rgb.size()))
+  if (Input < 0)
     return false;
-  ++Frames;
+  std::unique_lock<std::mutex> lock(Lock);
+  Changed.wait(lock, [this] { return !HasPending || WriteFailed; });
+  if (WriteFailed)
+    return false;
+  Pending.assign(rgb.begin(), rgb.end());
+  HasPending = true;
+  Changed.notify_all();
   return true;
+}
+
+void TVideoEncoder::WriteFrames()
+{
+  std::vector<uint8_t> frame;
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> lock(Lock);
+      Changed.wait(lock, [this] { return HasPending || Closing; });
+      if (!HasPending)
+        return;
+      frame.swap(Pending);
+      HasPending = false;
+      Changed.notify_all();
+    }
+    if (!WriteAllBytes(Input, frame.data(), frame.size())) {
+      std::lock_guard<std::mutex> lock(Lock);
+      WriteFailed = true;
+      HasPending = false;
+      Changed.notify_all();
+      return;
+    }
+  }
+}
+
+void TVideoEncoder::StopWriter()
+{
+  if (!Writer.joinable())
+    return;
+  {
+    std::lock_guard<std::mutex> lock(Lock);
+    Closing = true;
+    Changed.notify_all();
+  }
+  Writer.join();
 }
 
 bool TVideoEncoder::Finish(std::string& error)
 {
+  StopWriter();
   if (Input >= 0) {
     ::close(Input);
     Input = -1;

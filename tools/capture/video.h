@@ -29,8 +29,11 @@
 
 #include <sys/types.h>
 
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct TVideoSettings {
@@ -85,8 +88,10 @@ public:
   // Makes the temporary and starts ffmpeg on it; false with the reason, and
   // nothing left behind, when it cannot.
   bool Start(const TVideoSettings& settings, std::string& error);
-  // One frame of Width x Height RGB, top row first. False when
-  // ffmpeg no longer takes frames; Finish then tells why.
+  // One frame of Width x Height RGB, top row first, copied and handed to
+  // the encoder's own thread, which writes it to ffmpeg while the next frame
+  // is drawn; it waits only while the frame before is still waiting. False
+  // when ffmpeg no longer takes frames (a write failed); Finish then tells why.
   bool Write(const std::vector<uint8_t>& rgb);
   // Ends the input, waits for ffmpeg to close the file, rewrites a fragmented
   // MP4 as a plain one and renames the result over the video, with the older
@@ -96,9 +101,12 @@ public:
   // the message; false too when the encoder was never started, with no
   // process waited for.
   bool Finish(std::string& error);
-  int64_t FramesWritten() const { return Frames; }
 
 private:
+  // The writer thread: writes each frame handed to it to Input until Closing.
+  void WriteFrames();
+  // Ends the writer thread once it has written what it was handed.
+  void StopWriter();
   // Rewrites the finished fragmented temporary into a second temporary by
   // stream copy, which then becomes Temporary; false with the reason, the
   // fragmented one then left to the user.
@@ -112,5 +120,11 @@ private:
   pid_t Child = -1;
   int Input = -1;    // the write end of ffmpeg's standard input
   int Errors = -1;   // ffmpeg's standard error, kept in memory
-  int64_t Frames = 0;
+  std::thread Writer;
+  std::mutex Lock;                  // guards the four below
+  std::condition_variable Changed;  // any of them changed
+  std::vector<uint8_t> Pending;     // the frame handed to the writer, not yet taken
+  bool HasPending = false;
+  bool Closing = false;             // no more frames come
+  bool WriteFailed = false;         // ffmpeg took no more frames
 };
