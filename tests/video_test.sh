@@ -98,7 +98,7 @@ done
 # Per channel, the mean difference and the mean signed difference of the
 # decoded frames from the PNG frames. Measured at 640x360: the conversion
 # alone (lossless encoding) 0.46 0.18 0.69, signed within 0.11; with the
-# compression 1.01 0.75 1.31, signed -0.01 +0.02 +0.16 (4:2:0 blurs the
+# compression 0.97 0.71 1.26, signed -0.02 +0.01 +0.14 (4:2:0 blurs the
 # saturated edges, most in blue). Frames converted by the SD matrix, as
 # ffmpeg does unasked, and decoded as tagged HD video measured 2.84 3.75
 # 3.22, signed +0.24 +1.37 +0.07. The bounds sit between the two.
