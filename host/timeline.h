@@ -47,10 +47,11 @@ void SetupViewport(int width, int height);
 void InitDemo(TMusicClock& clock, const std::function<void()>& present, int32_t startTime);
 
 // Draws every scene of the timeline at the times of WarmUpTimes, the first
-// whole and the others into one scissored pixel, so that GL compiles every
-// combination of state the demo uses, and every scene has drawn one whole
-// frame, before the music starts instead of at the first frame after a cut;
-// then the frame at startTime, whole, FirstFrameRehearsals times, so that the
+// into a scissored box of at most the base frame's size (640 x 480) and the
+// others into one scissored pixel, so that GL compiles every combination of
+// state the demo uses, and every scene has drawn one frame's worth, before
+// the music starts instead of at the first frame after a cut; then the frame
+// at startTime, into the box, FirstFrameRehearsals times, so that the
 // first frames the music plays under run at their steady pace. Then puts
 // back everything the drawing changed: the frame's pixels and depth, the
 // screen copies and the other render targets (black again), the GL

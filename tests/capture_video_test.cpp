@@ -117,8 +117,70 @@ TEST(VideoArguments, SoundFollowsTheFrames)
   EXPECT_NE(std::find(args.begin(), args.end(), "-shortest"), args.end());
   EXPECT_EQ(After(args, "-i"), "pipe:0");
   EXPECT_EQ(After(args, "-r"), "1000/40");
-  EXPECT_EQ(After(args, "-g"), "50");
+  EXPECT_EQ(After(args, "-g"), "12");
   EXPECT_NE(std::find(args.begin(), args.end(), "file:/content/data/soundtrack.ogg"), args.end());
+}
+
+// Half a second of frames at most between key frames, whatever the rate.
+TEST(KeyFrameInterval, HalfASecondRoundedDown)
+{
+  struct {
+    TCaptureRate rate;
+    int interval;
+  } cases[] = {{{60, 1}, 30}, {{25, 1}, 12}, {{1000, 40}, 12}, {{1000, 7}, 71},
+               {{1, 1}, 1},   {{1000, 3000}, 1}, {{3, 1}, 1}};
+  for (const auto& c : cases)
+    EXPECT_EQ(KeyFrameInterval(c.rate), c.interval) << c.rate.Frames << "/" << c.rate.Seconds;
+}
+
+// Every video's pictures are converted by the HD matrix at limited range and
+// tagged so, for MP4 and Matroska alike; the sound is 48 kHz stereo AAC-LC.
+TEST(VideoArguments, ColoursAndSoundAreTheSitesFormat)
+{
+  for (const char* path : {"clip.mp4", "clip.mkv"}) {
+    const std::vector<std::string> args = VideoArguments(Settings(path), path);
+    const std::string filter = After(args, "-vf");
+    EXPECT_NE(filter.find("out_color_matrix=bt709"), std::string::npos) << filter;
+    EXPECT_NE(filter.find("out_range=tv"), std::string::npos) << filter;
+    for (const char* flag : {"-colorspace", "-color_primaries", "-color_trc"})
+      EXPECT_EQ(After(args, flag), "bt709") << path << " " << flag;
+    EXPECT_EQ(After(args, "-color_range"), "tv") << path;
+    EXPECT_EQ(After(args, "-profile:v"), "high") << path;
+    EXPECT_EQ(After(args, "-bf"), "2") << path;
+    EXPECT_EQ(After(args, "-flags"), "+cgop") << path;
+    EXPECT_EQ(After(args, "-ar"), "48000") << path;
+    EXPECT_EQ(After(args, "-ac"), "2") << path;
+    EXPECT_EQ(After(args, "-profile:a"), "aac_low") << path;
+  }
+}
+
+// The fragmented MP4 kinds are copied once whole into a plain file of the
+// same kind, index first and without edit list; Matroska and the endings
+// ffmpeg chooses by are kept as written.
+TEST(FinalVideoArguments, CopiesTheFragmentedVideoIndexFirst)
+{
+  struct {
+    const char* path;
+    bool rewritten;
+    const char* format;
+  } cases[] = {{"clip.mp4", true, "mp4"},  {"CLIP.M4V", true, "mp4"},   {"clip.mov", true, "mov"},
+               {"/tmp/a.b/clip", true, "mp4"}, {"clip.mkv", false, ""}, {"clip.webm", false, ""}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsRewrittenMp4(c.path), c.rewritten) << c.path;
+    if (!c.rewritten)
+      continue;
+    const std::vector<std::string> args =
+        FinalVideoArguments("/usr/bin/ffmpeg", c.path, "-i.part.mp4", "-i.part1.mp4");
+    EXPECT_EQ(args.front(), "/usr/bin/ffmpeg");
+    EXPECT_EQ(After(args, "-i"), "file:-i.part.mp4");
+    EXPECT_EQ(args.back(), "file:-i.part1.mp4");
+    EXPECT_EQ(After(args, "-c"), "copy");
+    EXPECT_EQ(After(args, "-f"), c.format) << c.path;
+    EXPECT_EQ(After(args, "-use_editlist"), "0");
+    const std::string flags = After(args, "-movflags");
+    EXPECT_NE(flags.find("+faststart"), std::string::npos) << flags;
+    EXPECT_EQ(flags.find("frag"), std::string::npos) << flags;
+  }
 }
 
 TEST(FindProgram, LooksAlongPath)

@@ -43,7 +43,9 @@ struct TTimelineCase {
 
 std::vector<int> RenderedSlots;
 std::vector<int32_t> RenderedTimes;
-std::vector<bool> RenderedScissored;  // whether each Render drew under the scissor test
+// The pixels each Render could draw: its scissor box's, or the frame's
+// when the scissor test was off.
+std::vector<int> RenderedScissored;
 
 // What a frame found when it began to draw, and what it changed.
 struct TRenderedValues {
@@ -59,7 +61,10 @@ public:
   {
     RenderedSlots.push_back(Slot);
     RenderedTimes.push_back(t);
-    RenderedScissored.push_back(glIsEnabled(GL_SCISSOR_TEST) == GL_TRUE);
+    GLint box[4] = {0, 0, FrameWidth, FrameHeight};
+    if (glIsEnabled(GL_SCISSOR_TEST))
+      glGetIntegerv(GL_SCISSOR_BOX, box);
+    RenderedScissored.push_back(box[2] * box[3]);
     RenderedValues.push_back({pacing, RandomSeed});
     NextRandom(10);  // as a beat shake would
     std::fprintf(stderr, "RENDERED %d\n", Slot);
@@ -279,9 +284,10 @@ TEST(WarmUpTimesTest, EveryTimeLiesInsideItsSceneAndCoversBothHalves)
 
 TEST_F(DrawFrameTest, WarmUpDrawsEveryTimedSceneAtItsTimes)
 {
-  // Then the frame the music starts at, whole, as often as rehearsed: at a
-  // time inside jump (slot 8) only jump is drawn. The scissor is GL state,
-  // so this needs a context; starting the demo builds the real scenes again.
+  // Then the frame the music starts at, into the box, as often as rehearsed:
+  // at a time inside jump (slot 8) only jump is drawn. The scissor is GL
+  // state, so this needs a context; starting the demo builds the real scenes
+  // again.
   std::string error;
   if (!UseStartedDemo(error))
     GTEST_SKIP() << error;
@@ -289,20 +295,22 @@ TEST_F(DrawFrameTest, WarmUpDrawsEveryTimedSceneAtItsTimes)
   const int32_t startTime = SceneTable[8]->StartTime + 100;
   MusicTime = 12345;
   WarmUpScenes(startTime);
-  // Each scene's first time is drawn whole, its others into one pixel.
+  // Each scene's first time is drawn into a box of at most 640 x 480, its
+  // others into one pixel.
+  const int box = std::min(FrameWidth, BaseFrameWidth) * std::min(FrameHeight, BaseFrameHeight);
   std::vector<int> expectedSlots;
   std::vector<int32_t> expectedTimes;
-  std::vector<bool> expectedScissored;
+  std::vector<int> expectedScissored;
   for (int slot = 0; slot < 13; ++slot)
     for (int32_t t : WarmUpTimes(*SceneTable[slot])) {
-      expectedScissored.push_back(expectedSlots.size() > 0 && expectedSlots.back() == slot);
+      expectedScissored.push_back(expectedSlots.size() > 0 && expectedSlots.back() == slot ? 1 : box);
       expectedSlots.push_back(slot);
       expectedTimes.push_back(t);
     }
   for (int k = 0; k < FirstFrameRehearsals; ++k) {
     expectedSlots.push_back(8);
     expectedTimes.push_back(startTime);
-    expectedScissored.push_back(false);
+    expectedScissored.push_back(box);
   }
   EXPECT_EQ(RenderedSlots, expectedSlots);
   EXPECT_EQ(RenderedTimes, expectedTimes);

@@ -73,7 +73,7 @@ const char* const Usage =
     "--video FILE is written as FILE with .part before its ending (clip.part.mp4)\n"
     "and renamed to FILE when whole, so an older FILE stays until then and a\n"
     "failed capture keeps it; a capture killed outright leaves the .part file,\n"
-    "which plays up to its last two seconds or so (MP4 is written fragmented).\n"
+    "which plays up to its last half second or so (MP4 is written fragmented).\n"
     "Ctrl-C or SIGTERM stops after the current frame, closes the video with its\n"
     "sound cut to the frames, renames it and ends with status 130 or 143.\n"
     "--list-scenes prints each scene's name, start and end (ms) as the demo\n"
